@@ -1,0 +1,52 @@
+// The platform layer: the few operating-system services the portable code needs.
+// platform_win32.cpp is the real thing; platform_posix.cpp is enough for host tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Text to the debugger output stream (OutputDebugStringA on Windows).
+void Plat_OutputDebugString(const char* pszText);
+
+// True when a debugger is attached to this process.
+bool Plat_IsDebuggerPresent();
+
+// A debug break trap. Without a debugger this ends the process through the
+// system's unhandled-exception path.
+void Plat_DebugBreak();
+
+// Ends the process at once with the exit code, after flushing standard output
+// (a buffered message would otherwise be lost when standard output is a pipe).
+[[noreturn]] void Plat_TerminateProcess(int nExitCode);
+
+// The process command line as one text (GetCommandLineA on Windows).
+const char* Plat_GetCommandLine();
+
+// True when the environment variable exists (even when empty).
+bool Plat_HasEnvironmentVariable(const char* pszName);
+
+// Copies the value of an environment variable; false when it is not set or
+// does not fit.
+bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize);
+
+// The current working directory; false when it cannot be read or does not fit.
+bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize);
+
+// Numeric id of the calling thread.
+uint32_t Plat_GetCurrentThreadId();
+
+// Gives the calling thread a name for debuggers (best effort).
+void Plat_SetThreadName(const char* pszName);
+
+// Sleeps the calling thread; 0 yields the rest of its time slice.
+void Plat_Sleep(uint32_t nMilliseconds);
+
+// Milliseconds from an arbitrary start, for time-outs and rate limits.
+uint64_t Plat_MillisecondsNow();
+
+#ifndef _WIN32
+// Host build only: hooks for tests. The sink receives everything written to
+// the debugger output stream; the override replaces the command line.
+void Plat_SetDebugStreamSink(void (*pfnSink)(const char*));
+void Plat_SetCommandLineForTesting(const char* pszCommandLine);
+#endif

@@ -1,0 +1,101 @@
+// Platform layer over the Windows API.
+#include "core/platform.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+void Plat_OutputDebugString(const char* pszText)
+{
+    OutputDebugStringA(pszText);
+}
+
+bool Plat_IsDebuggerPresent()
+{
+    return IsDebuggerPresent() != FALSE;
+}
+
+void Plat_DebugBreak()
+{
+    DebugBreak();
+}
+
+void Plat_TerminateProcess(int nExitCode)
+{
+    fflush(stdout);
+    fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(nExitCode));
+    // TerminateProcess on the current process does not return; keep the
+    // compiler's promise should it ever fail.
+    ExitProcess(static_cast<UINT>(nExitCode));
+}
+
+const char* Plat_GetCommandLine()
+{
+    const char* psz = GetCommandLineA();
+    return psz ? psz : "";
+}
+
+bool Plat_HasEnvironmentVariable(const char* pszName)
+{
+    char c;
+    SetLastError(ERROR_SUCCESS);
+    DWORD n = GetEnvironmentVariableA(pszName, &c, 1);
+    return n != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+}
+
+bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize)
+{
+    if (!pszOut || nOutSize == 0)
+        return false;
+    SetLastError(ERROR_SUCCESS);
+    DWORD n = GetEnvironmentVariableA(pszName, pszOut, static_cast<DWORD>(nOutSize));
+    if (n == 0)
+    {
+        pszOut[0] = '\0';
+        return GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+    }
+    return n < nOutSize;
+}
+
+bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)
+{
+    if (!pszOut || nOutSize == 0)
+        return false;
+    DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(nOutSize), pszOut);
+    return n != 0 && n < nOutSize;
+}
+
+uint32_t Plat_GetCurrentThreadId()
+{
+    return GetCurrentThreadId();
+}
+
+void Plat_SetThreadName(const char* pszName)
+{
+    // SetThreadDescription exists from Windows 10 on; look it up so that
+    // older systems simply skip the name.
+    typedef HRESULT(WINAPI * SetThreadDescription_t)(HANDLE, PCWSTR);
+    HMODULE hKernel = GetModuleHandleA("kernel32.dll");
+    if (!hKernel)
+        return;
+    auto pfn = reinterpret_cast<SetThreadDescription_t>(
+        reinterpret_cast<void*>(GetProcAddress(hKernel, "SetThreadDescription")));
+    if (!pfn)
+        return;
+    wchar_t wszName[64];
+    int n = MultiByteToWideChar(CP_ACP, 0, pszName, -1, wszName, 64);
+    if (n > 0)
+        pfn(GetCurrentThread(), wszName);
+}
+
+void Plat_Sleep(uint32_t nMilliseconds)
+{
+    Sleep(nMilliseconds);
+}
+
+uint64_t Plat_MillisecondsNow()
+{
+    return GetTickCount64();
+}

@@ -1,0 +1,56 @@
+#include "core/threadtools.h"
+
+#include "core/platform.h"
+
+namespace
+{
+constexpr int kSpinCount = 1000;
+}
+
+bool CReentrantLock::TryAcquire(uint32_t nThreadId)
+{
+    if (m_nOwnerThreadId.load(std::memory_order_relaxed) == nThreadId)
+    {
+        ++m_nDepth;
+        return true;
+    }
+    uint32_t nExpected = 0;
+    if (m_nOwnerThreadId.compare_exchange_strong(nExpected, nThreadId, std::memory_order_acquire))
+    {
+        m_nDepth = 1;
+        return true;
+    }
+    return false;
+}
+
+void CReentrantLock::Lock()
+{
+    const uint32_t nThreadId = Plat_GetCurrentThreadId();
+    for (int i = 0; i < kSpinCount; ++i)
+    {
+        if (TryAcquire(nThreadId))
+            return;
+    }
+    for (uint32_t nRound = 0;; ++nRound)
+    {
+        if (TryAcquire(nThreadId))
+            return;
+        Plat_Sleep(nRound < 16 ? 0 : 1);
+    }
+}
+
+bool CReentrantLock::TryLock()
+{
+    return TryAcquire(Plat_GetCurrentThreadId());
+}
+
+void CReentrantLock::Unlock()
+{
+    if (--m_nDepth == 0)
+        m_nOwnerThreadId.store(0, std::memory_order_release);
+}
+
+bool CReentrantLock::IsOwnedByCurrentThread() const
+{
+    return m_nOwnerThreadId.load(std::memory_order_relaxed) == Plat_GetCurrentThreadId();
+}

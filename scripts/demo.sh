@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds wexla.dll and runs the sample game with it under Wine (the 64-bit
+# twin where this machine cannot run 32-bit code).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh win
+tree=build/win
+if ! scripts/can-run-win32.sh; then
+  echo "demo: this machine cannot run 32-bit code; running the 64-bit twin build" >&2
+  scripts/build.sh win64
+  tree=build/win64
+fi
+"$tree/wine-run.sh" "$tree/bin/sample_game.exe"

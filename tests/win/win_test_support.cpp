@@ -1,0 +1,97 @@
+#include "tests/win/win_test_support.h"
+
+#include <cstring>
+#include <mutex>
+
+#if !defined(_WIN64)
+extern "C" uint64_t CallMeasured(void* pfn, int nArgs, const uintptr_t* pArgs, int32_t* pDrift);
+#endif
+
+namespace wintest
+{
+namespace
+{
+std::mutex g_captureMutex;
+std::vector<std::string> g_captured;
+
+LONG CALLBACK CaptureDebugString(EXCEPTION_POINTERS* pInfo)
+{
+    EXCEPTION_RECORD* pRecord = pInfo->ExceptionRecord;
+    if (pRecord->ExceptionCode != DBG_PRINTEXCEPTION_C || pRecord->NumberParameters < 2)
+        return EXCEPTION_CONTINUE_SEARCH;
+    const char* psz = reinterpret_cast<const char*>(pRecord->ExceptionInformation[1]);
+    std::lock_guard<std::mutex> guard(g_captureMutex);
+    g_captured.emplace_back(psz ? psz : "");
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+} // namespace
+
+HMODULE Wexla()
+{
+    static HMODULE s_hModule = LoadLibraryA("wexla.dll");
+    return s_hModule;
+}
+
+DebugStreamCapture::DebugStreamCapture()
+{
+    {
+        std::lock_guard<std::mutex> guard(g_captureMutex);
+        g_captured.clear();
+    }
+    m_hHandler = AddVectoredExceptionHandler(1, CaptureDebugString);
+}
+
+DebugStreamCapture::~DebugStreamCapture()
+{
+    RemoveVectoredExceptionHandler(m_hHandler);
+}
+
+std::vector<std::string> DebugStreamCapture::Lines() const
+{
+    std::lock_guard<std::mutex> guard(g_captureMutex);
+    return g_captured;
+}
+
+TWexlaError DirtyRecord(char cFill)
+{
+    TWexlaError record;
+    memset(&record, cFill, sizeof(record));
+    return record;
+}
+
+MeasuredCall CallCdecl(void* pfn, const std::vector<uintptr_t>& args)
+{
+    MeasuredCall call{0, false, 0};
+#if !defined(_WIN64)
+    call.bStackMeasured = true;
+    call.nResult = CallMeasured(pfn, static_cast<int>(args.size()), args.data(), &call.nStackDrift);
+#else
+    typedef uintptr_t A;
+    const A* a = args.data();
+    switch (args.size())
+    {
+    case 1: call.nResult = reinterpret_cast<uint64_t (*)(A)>(pfn)(a[0]); break;
+    case 2: call.nResult = reinterpret_cast<uint64_t (*)(A, A)>(pfn)(a[0], a[1]); break;
+    case 3: call.nResult = reinterpret_cast<uint64_t (*)(A, A, A)>(pfn)(a[0], a[1], a[2]); break;
+    case 4: call.nResult = reinterpret_cast<uint64_t (*)(A, A, A, A)>(pfn)(a[0], a[1], a[2], a[3]); break;
+    case 5:
+        call.nResult = reinterpret_cast<uint64_t (*)(A, A, A, A, A)>(pfn)(a[0], a[1], a[2], a[3], a[4]);
+        break;
+    case 6:
+        call.nResult =
+            reinterpret_cast<uint64_t (*)(A, A, A, A, A, A)>(pfn)(a[0], a[1], a[2], a[3], a[4], a[5]);
+        break;
+    case 7:
+        call.nResult = reinterpret_cast<uint64_t (*)(A, A, A, A, A, A, A)>(pfn)(a[0], a[1], a[2], a[3],
+                                                                               a[4], a[5], a[6]);
+        break;
+    case 8:
+        call.nResult = reinterpret_cast<uint64_t (*)(A, A, A, A, A, A, A, A)>(pfn)(
+            a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+        break;
+    default: break;
+    }
+#endif
+    return call;
+}
+} // namespace wintest

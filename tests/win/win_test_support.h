@@ -1,0 +1,54 @@
+// Helpers for tests of wexla.dll under Wine: the loaded DLL, typed export
+// lookup, capture of the debugger output stream, and measured cdecl calls.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "public/wexla_records.h"
+
+namespace wintest
+{
+// wexla.dll, loaded once for the whole test program.
+HMODULE Wexla();
+
+// An export of wexla.dll as a function pointer of the given type (nullptr
+// when missing).
+template <typename Fn>
+Fn Export(const char* pszName)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(Wexla(), pszName)));
+}
+
+// Captures OutputDebugStringA texts of this process while alive (a vectored
+// exception handler on DBG_PRINTEXCEPTION_C).
+class DebugStreamCapture
+{
+public:
+    DebugStreamCapture();
+    ~DebugStreamCapture();
+    std::vector<std::string> Lines() const;
+
+private:
+    void* m_hHandler;
+};
+
+// A record filled with a recognisable byte, to see what an entry point writes.
+TWexlaError DirtyRecord(char cFill = 'Z');
+
+// Calls a C-convention function with up to 8 pointer-sized arguments. On the
+// 32-bit build an assembler thunk makes the call and measures the stack
+// pointer's drift after the caller removed the arguments (0 for a callee that
+// leaves them to its caller, as the C convention wants); the 64-bit result is
+// EDX:EAX there. The 64-bit twin has one convention and measures nothing.
+struct MeasuredCall
+{
+    uint64_t nResult;
+    bool bStackMeasured;
+    int32_t nStackDrift;
+};
+MeasuredCall CallCdecl(void* pfn, const std::vector<uintptr_t>& args);
+} // namespace wintest

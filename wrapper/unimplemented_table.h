@@ -1,0 +1,115 @@
+// The legacy entry points this library does not implement, with the number
+// of 32-bit arguments each takes (the error record included) and its form:
+//   LAST    record is the last argument, 32-bit result 0
+//   LAST64  record is the last argument, 64-bit result 0
+//   FIRST   record is the first argument, 32-bit result 0
+// This one table drives both their definitions and their tests.
+#pragma once
+
+#define WEXLA_UNIMPLEMENTED_ENTRY_POINTS(X) \
+    X(WexlaCreateCachePreloaders, 1, LAST) \
+    X(WexlaDeleteAccount, 1, LAST) \
+    X(WexlaForgetAllHints, 1, LAST) \
+    X(WexlaLogout, 1, LAST) \
+    X(WexlaNumAppsRunning, 1, LAST) \
+    X(WexlaPauseCachePreloading, 1, LAST) \
+    X(WexlaRefreshAccountInfo, 1, LAST) \
+    X(WexlaRequestEmailAddressVerificationEmail, 1, LAST) \
+    X(WexlaResumeCachePreloading, 1, LAST) \
+    X(WexlaShutdownEngine, 1, LAST) \
+    X(WexlaShutdownWexlaBridgeInterface, 1, LAST) \
+    X(WexlaStartEngine, 1, LAST) \
+    X(WexlaUninstall, 1, LAST) \
+    X(WexlaAckSubscriptionReceipt, 2, LAST) \
+    X(WexlaChangeEmailAddress, 2, LAST) \
+    X(WexlaChangeOfflineStatus, 2, LAST) \
+    X(WexlaDefragCaches, 2, LAST) \
+    X(WexlaFlushCache, 2, LAST) \
+    X(WexlaForceCellId, 2, LAST) \
+    X(WexlaGetAccountStatus, 2, LAST) \
+    X(WexlaGetCacheDefaultDirectory, 2, LAST) \
+    X(WexlaGetSubscriptionStats, 2, LAST) \
+    X(WexlaGetTotalUpdateStats, 2, LAST) \
+    X(WexlaGetUserType, 2, LAST) \
+    X(WexlaIsSecureComputer, 2, LAST) \
+    X(WexlaIsUsingSdkContentServer, 2, LAST) \
+    X(WexlaRefreshAccountInfoEx, 2, LAST) \
+    X(WexlaReleaseCacheFiles, 2, LAST) \
+    X(WexlaRequestAccountsByCdKeyEmail, 2, LAST) \
+    X(WexlaRequestAccountsByEmailAddressEmail, 2, LAST) \
+    X(WexlaSetCacheDefaultDirectory, 2, LAST) \
+    X(WexlaSetMaxStallCount, 2, LAST) \
+    X(WexlaSetNotificationCallback, 2, LAST) \
+    X(WexlaSetUser2, 2, LAST) \
+    X(WexlaSizeFile64, 2, LAST64) \
+    X(WexlaStartLoadingCache, 2, LAST) \
+    X(WexlaStopLoadingCache, 2, LAST) \
+    X(WexlaTellFile64, 2, LAST64) \
+    X(WexlaUnsubscribe, 2, LAST) \
+    X(WexlaUpdateAccountBillingInfo, 2, LAST) \
+    X(WexlaVerifyEmailAddress, 2, LAST) \
+    X(WexlaWaitForAppReadyToLaunch, 2, LAST) \
+    X(WexlaWasBlobRegistryDeleted, 2, LAST) \
+    X(WexlaChangeAccountName, 3, LAST) \
+    X(WexlaChangePassword, 3, LAST) \
+    X(WexlaEnumerateSubscription, 3, LAST) \
+    X(WexlaFindApp, 3, LAST) \
+    X(WexlaFindNext64, 3, LAST) \
+    X(WexlaGetAppCacheSize, 3, LAST) \
+    X(WexlaGetAppDir, 3, LAST) \
+    X(WexlaGetCachePercentFragmentation, 3, LAST) \
+    X(WexlaGetDepotParent, 3, LAST) \
+    X(WexlaGetFileAttributeFlags, 3, LAST) \
+    X(WexlaGetNumAccountsWithEmailAddress, 3, LAST) \
+    X(WexlaGetSubscriptionIds, 3, LAST) \
+    X(WexlaGetSubscriptionReceipt, 3, LAST) \
+    X(WexlaHintResourceNeed, 3, LAST) \
+    X(WexlaIsAccountNameInUse, 3, LAST) \
+    X(WexlaIsCacheLoadingEnabled, 3, LAST) \
+    X(WexlaLoadCacheFromDir, 3, LAST) \
+    X(WexlaMoveApp, 3, LAST) \
+    X(WexlaRefreshAccountInfo2, 3, LAST) \
+    X(WexlaRefreshLogin, 3, LAST) \
+    X(WexlaRemoveAppDependency, 3, LAST) \
+    X(WexlaRepairOrDecryptCaches, 3, LAST) \
+    X(WexlaRequestForgottenPasswordEmail, 3, LAST) \
+    X(WexlaSetAppCacheSize, 3, LAST) \
+    X(WexlaSetAppVersion, 3, LAST) \
+    X(WexlaSetUser, 3, LAST) \
+    X(WexlaStartEngineEx, 3, FIRST) \
+    X(WexlaStat64, 3, LAST) \
+    X(WexlaSubscribe, 3, LAST) \
+    X(WexlaUpdateSubscriptionBillingInfo, 3, LAST) \
+    X(WexlaVerifyPassword, 3, LAST) \
+    X(WexlaWaitForAppResources, 3, LAST) \
+    X(WexlaChangePersonalQA, 4, LAST) \
+    X(WexlaEnumerateAppLaunchOption, 4, LAST) \
+    X(WexlaEnumerateAppVersion, 4, LAST) \
+    X(WexlaEnumerateSubscriptionDiscount, 4, LAST) \
+    X(WexlaFindFirst64, 4, LAST) \
+    X(WexlaGetAppDLCStatus, 4, LAST) \
+    X(WexlaGetAppUserDefinedRecord, 4, LAST) \
+    X(WexlaGetContentServerInfo, 4, LAST) \
+    X(WexlaGetCurrentEmailAddress, 4, LAST) \
+    X(WexlaInsertAppDependency, 4, LAST) \
+    X(WexlaIsSubscribed, 4, LAST) \
+    X(WexlaLogin, 4, LAST) \
+    X(WexlaOpenFile64, 4, LAST) \
+    X(WexlaEnumerateSubscriptionDiscountQualifier, 5, LAST) \
+    X(WexlaGetAppDependencies, 5, LAST) \
+    X(WexlaGetAppPurchaseCountry, 5, LAST) \
+    X(WexlaGetCacheDecryptionKey, 5, LAST) \
+    X(WexlaGetCacheFilePath, 5, LAST) \
+    X(WexlaGetSponsorUrl, 5, LAST) \
+    X(WexlaGetSubscriptionPurchaseCountry, 5, LAST) \
+    X(WexlaIsFileNeededByCache, 5, LAST) \
+    X(WexlaSeekFile64, 5, LAST) \
+    X(WexlaChangeForgottenPassword, 6, LAST) \
+    X(WexlaEnumerateAppIcon, 6, LAST) \
+    X(WexlaGenerateSuggestedAccountNames, 6, LAST) \
+    X(WexlaGetAppUserDefinedInfo, 6, LAST) \
+    X(WexlaGetSubscriptionExtendedInfo, 6, LAST) \
+    X(WexlaIsFileNeededByApp, 6, LAST) \
+    X(WexlaLoadFileToApp, 7, LAST) \
+    X(WexlaLoadFileToCache, 7, LAST) \
+    X(WexlaCreateAccount, 8, LAST)
