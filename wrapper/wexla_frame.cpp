@@ -46,3 +46,9 @@ void TraceMessage(const char* pszFormat, ...)
     }
     Plat_OutputDebugString(szBuffer);
 }
+
+void EnableVerboseTraceFromCommandLine()
+{
+    if (strstr(Plat_GetCommandLine(), "-debugwexla2wrapper"))
+        bVerboseTrace = true;
+}

@@ -34,3 +34,8 @@ void TraceMessage(const char* pszFormat, ...) WEXLA_PRINTF(1, 2);
         if (bVerboseTrace)            \
             TraceMessage(__VA_ARGS__); \
     } while (0)
+
+// Switches tracing on when the process command line contains
+// "-debugwexla2wrapper" (a case-sensitive substring); otherwise the switch
+// keeps its value. Mounting calls this before it reads the mount list.
+void EnableVerboseTraceFromCommandLine();

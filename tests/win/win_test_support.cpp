@@ -1,5 +1,6 @@
 #include "tests/win/win_test_support.h"
 
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -93,5 +94,82 @@ MeasuredCall CallCdecl(void* pfn, const std::vector<uintptr_t>& args)
     }
 #endif
     return call;
+}
+} // namespace wintest
+
+namespace wintest
+{
+namespace
+{
+std::vector<ChildScenario>& Scenarios()
+{
+    static std::vector<ChildScenario> s_scenarios;
+    return s_scenarios;
+}
+} // namespace
+
+ChildScenarioRegistration::ChildScenarioRegistration(const ChildScenario* pScenarios, size_t nCount)
+{
+    Scenarios().insert(Scenarios().end(), pScenarios, pScenarios + nCount);
+}
+
+bool RunChildScenarioFromCommandLine(int argc, char** argv)
+{
+    if (argc != 3 || strcmp(argv[1], "--child") != 0)
+        return false;
+    for (const ChildScenario& s : Scenarios())
+    {
+        if (strcmp(s.pszName, argv[2]) == 0)
+        {
+            s.pfnRun();
+            printf("not reached");
+            fflush(stdout);
+            return true;
+        }
+    }
+    printf("unknown scenario %s", argv[2]);
+    return true;
+}
+
+ChildResult RunChildScenario(const char* pszName)
+{
+    ChildResult result{0xFFFFFFFF, ""};
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+    HANDLE hRead = nullptr, hWrite = nullptr;
+    if (!CreatePipe(&hRead, &hWrite, &sa, 0))
+        return result;
+    SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
+
+    char szExe[MAX_PATH];
+    GetModuleFileNameA(nullptr, szExe, MAX_PATH);
+    std::string commandLine = std::string("\"") + szExe + "\" --child " + pszName;
+
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = hWrite;
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi = {};
+    const BOOL bStarted =
+        CreateProcessA(szExe, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    CloseHandle(hWrite);
+    if (bStarted)
+    {
+        char buf[4096];
+        DWORD nRead = 0;
+        while (ReadFile(hRead, buf, sizeof(buf), &nRead, nullptr) && nRead > 0)
+            result.out.append(buf, nRead);
+        // Standard output is in text mode: line feeds arrive as CR LF.
+        std::string::size_type nPos;
+        while ((nPos = result.out.find("\r\n")) != std::string::npos)
+            result.out.erase(nPos, 1);
+        WaitForSingleObject(pi.hProcess, INFINITE);
+        GetExitCodeProcess(pi.hProcess, &result.nExitCode);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    CloseHandle(hRead);
+    return result;
 }
 } // namespace wintest

@@ -51,4 +51,32 @@ struct MeasuredCall
     int32_t nStackDrift;
 };
 MeasuredCall CallCdecl(void* pfn, const std::vector<uintptr_t>& args);
+
+// A named piece of code that a child copy of the test program runs (started
+// as "wexla_win_tests.exe --child NAME"); it is expected to end the process.
+struct ChildScenario
+{
+    const char* pszName;
+    void (*pfnRun)();
+};
+
+// Registers scenarios at static initialisation.
+struct ChildScenarioRegistration
+{
+    ChildScenarioRegistration(const ChildScenario* pScenarios, size_t nCount);
+};
+
+// Runs the named scenario in a child process with standard output captured
+// (CR LF turned into LF).
+struct ChildResult
+{
+    DWORD nExitCode;
+    std::string out;
+};
+ChildResult RunChildScenario(const char* pszName);
+
+// Called by main: runs the scenario named on the command line, if any, and
+// returns true when it did (the process then exits with 0: the scenario did
+// not end the process).
+bool RunChildScenarioFromCommandLine(int argc, char** argv);
 } // namespace wintest
