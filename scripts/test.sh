@@ -9,6 +9,11 @@ jobs="$(nproc)"
 
 echo "== host tests =="
 ctest --test-dir build/host --output-on-failure -j "$jobs" || status=1
+echo "== host tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
+UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir build/asan --output-on-failure -j "$jobs" || status=1
+echo "== host tests under ThreadSanitizer =="
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -j "$jobs" || status=1
 
 if scripts/can-run-win32.sh; then
   echo "== win tests: wexla.dll (32-bit) under Wine =="
