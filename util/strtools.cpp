@@ -71,17 +71,23 @@ void V_AppendBounded(char* pDest, const char* pSrc, int nDestSize, int nMaxChars
     }
 }
 
-int V_CompareN(const char* s1, const char* s2, int count)
+namespace
 {
-    Assert(count >= 0);
-    Assert(count == 0 || s1 != NULL);
-    Assert(count == 0 || s2 != NULL);
-    if (count <= 0 || !s1 || !s2)
+// Signed comparison of at most nCount positions; with bFold, two differing
+// characters are compared after folding 'a'..'z' to upper case.
+int CompareBounded(const char* s1, const char* s2, int nCount, bool bFold)
+{
+    if (nCount <= 0 || !s1 || !s2)
         return 0;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < nCount; ++i)
     {
-        const signed char c1 = static_cast<signed char>(s1[i]);
-        const signed char c2 = static_cast<signed char>(s2[i]);
+        signed char c1 = static_cast<signed char>(s1[i]);
+        signed char c2 = static_cast<signed char>(s2[i]);
+        if (c1 != c2 && bFold)
+        {
+            c1 = static_cast<signed char>(FoldUpper(static_cast<char>(c1)));
+            c2 = static_cast<signed char>(FoldUpper(static_cast<char>(c2)));
+        }
         if (c1 != c2)
             return c1 < c2 ? -1 : 1;
         if (c1 == 0)
@@ -89,29 +95,22 @@ int V_CompareN(const char* s1, const char* s2, int count)
     }
     return 0;
 }
+} // namespace
+
+int V_CompareN(const char* s1, const char* s2, int count)
+{
+    Assert(count >= 0);
+    Assert(count == 0 || s1 != NULL);
+    Assert(count == 0 || s2 != NULL);
+    return CompareBounded(s1, s2, count, false);
+}
 
 int V_CompareNoCaseN(const char* s1, const char* s2, int n)
 {
     Assert(n >= 0);
     Assert(n == 0 || s1 != NULL);
     Assert(n == 0 || s2 != NULL);
-    if (n <= 0 || !s1 || !s2)
-        return 0;
-    for (int i = 0; i < n; ++i)
-    {
-        signed char c1 = static_cast<signed char>(s1[i]);
-        signed char c2 = static_cast<signed char>(s2[i]);
-        if (c1 != c2)
-        {
-            c1 = static_cast<signed char>(FoldUpper(static_cast<char>(c1)));
-            c2 = static_cast<signed char>(FoldUpper(static_cast<char>(c2)));
-            if (c1 != c2)
-                return c1 < c2 ? -1 : 1;
-        }
-        if (c1 == 0)
-            break;
-    }
-    return 0;
+    return CompareBounded(s1, s2, n, true);
 }
 
 const char* V_FindNoCase(const char* pStr, const char* pSearch)
