@@ -27,10 +27,22 @@ void PrintRecord(const TWexlaError& record)
 {
     printf("  error record: kind %d, text \"%s\"\n", record.eKind, record.szText);
 }
+
+// Shows what the library writes to the debugger output stream: each
+// OutputDebugStringA text arrives here as a continuable exception.
+LONG CALLBACK ShowDebuggerText(EXCEPTION_POINTERS* pInfo)
+{
+    const EXCEPTION_RECORD* pRecord = pInfo->ExceptionRecord;
+    if (pRecord->ExceptionCode != DBG_PRINTEXCEPTION_C || pRecord->NumberParameters < 2)
+        return EXCEPTION_CONTINUE_SEARCH;
+    printf("  [debugger] %s\n", reinterpret_cast<const char*>(pRecord->ExceptionInformation[1]));
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
 } // namespace
 
 int main()
 {
+    AddVectoredExceptionHandler(1, ShowDebuggerText);
     printf("sample game: loading wexla.dll\n");
     g_hWexla = LoadLibraryA("wexla.dll");
     if (!g_hWexla)

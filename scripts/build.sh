@@ -12,10 +12,22 @@ cd "$(dirname "$0")/.."
 what="${1:-all}"
 jobs="$(nproc)"
 
+# WEXLA_QUIET_BUILD=1 keeps the build's output in <dir>.log and shows it only
+# when the build fails.
 configure_and_build() { # dir [cmake args...]
   local dir="$1"; shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
+  if [ "${WEXLA_QUIET_BUILD:-0}" = 1 ]; then
+    mkdir -p build
+    if ! { cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" &&
+           cmake --build "$dir" -j "$jobs"; } >"$dir.log" 2>&1; then
+      tail -n 40 "$dir.log" >&2
+      echo "build of $dir failed; the whole output is in $dir.log" >&2
+      exit 1
+    fi
+  else
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+  fi
 }
 
 case "$what" in host|all) configure_and_build build/host ;; esac

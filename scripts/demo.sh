@@ -3,7 +3,9 @@
 # twin where this machine cannot run 32-bit code).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+export WEXLA_QUIET_BUILD=1
 scripts/setup.sh
+echo "demo: building wexla.dll and the sample game" >&2
 scripts/build.sh win
 tree=build/win
 if ! scripts/can-run-win32.sh; then
