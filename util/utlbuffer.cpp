@@ -225,14 +225,15 @@ void CUtlBuffer::SkipWhitespace()
 {
     if (!IsText() || !IsValid())
         return;
-    while (!(m_nError & GET_OVERFLOW))
-    {
-        if (!CheckRead(1))
-            return;
-        if (!IsWhitespace(m_pMemory[m_nGet]))
-            return;
-        ++m_nGet;
-    }
+    const int nAvailable = GetBytesRemaining();
+    const char* p = PeekRead(nAvailable);
+    int n = 0;
+    while (p && n < nAvailable && IsWhitespace(p[n]))
+        ++n;
+    m_nGet += n;
+    // Reaching the end of data is a read past it.
+    if (n == nAvailable)
+        m_nError |= GET_OVERFLOW;
 }
 
 bool CUtlBuffer::SkipLineComment()
@@ -300,9 +301,27 @@ void CUtlBuffer::ReadDelimitedString(const CUtlCharConversion* pConv, char* pDes
     SeekRead(SEEK_CURRENT, pConv->GetDelimiterLength());
 
     const int nCapacity = nMaxChars > 0 ? nMaxChars : INT_MAX;
+    const char cEscape = pConv->GetEscapeChar();
+    const char cDelimiter = pConv->GetDelimiter()[0];
+    const bool bRuns = pConv->GetDelimiterLength() > 0;
     int nRead = 0;
     while (IsValid())
     {
+        // A run of characters that are neither the escape character nor the
+        // start of the delimiter is copied at once.
+        const int nAvailable = GetBytesRemaining();
+        const char* pRun = bRuns ? PeekRead(nAvailable) : nullptr;
+        int nRun = 0;
+        while (pRun && nRun < nAvailable && pRun[nRun] != cEscape && pRun[nRun] != cDelimiter)
+            ++nRun;
+        if (nRun > 0)
+        {
+            const int nKept = nRun < nCapacity - nRead ? nRun : nCapacity - nRead;
+            memcpy(pDest + nRead, pRun, static_cast<size_t>(nKept));
+            nRead += nKept;
+            m_nGet += nRun;
+            continue;
+        }
         if (PeekDelimiter(pConv))
         {
             SeekRead(SEEK_CURRENT, pConv->GetDelimiterLength());
