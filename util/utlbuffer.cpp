@@ -245,10 +245,18 @@ bool CUtlBuffer::SkipLineComment()
     if (!bTwo || m_pMemory[m_nGet] != '/' || m_pMemory[m_nGet + 1] != '/')
         return false;
     m_nGet += 2;
-    while (IsValid())
+    // Through the line feed, or to the end of data (a read past it).
+    const int nAvailable = GetBytesRemaining();
+    const char* p = PeekRead(nAvailable);
+    const void* pLineFeed = p ? memchr(p, '\n', static_cast<size_t>(nAvailable)) : nullptr;
+    if (pLineFeed)
     {
-        if (ReadChar() == '\n')
-            break;
+        m_nGet += static_cast<int>(static_cast<const char*>(pLineFeed) - p) + 1;
+    }
+    else
+    {
+        m_nGet += nAvailable;
+        m_nError |= GET_OVERFLOW;
     }
     return true;
 }

@@ -207,6 +207,10 @@ TEST(KeyValuesSystem, ThreadsAddingAndLookingUpTheSameNamesGetTheSameSymbols)
                     std::transform(name.begin(), name.end(), name.begin(), ::toupper);
                 pool->SymbolForName(("Name" + std::to_string(kNames - 1 - i)).c_str(), false);
                 results[t][i] = pool->SymbolForName(name.c_str(), true);
+                // The expression table's shared and exclusive sides too.
+                if (i % 100 == 0)
+                    pool->SetExpressionSymbol(name.c_str(), true);
+                pool->ExpressionSymbolValue(name.c_str());
                 const char* pszText = pool->NameForSymbol(results[t][i]);
                 if (strcasecmp(pszText, name.c_str()) != 0)
                     results[t][i] = 0;
