@@ -19,9 +19,6 @@ namespace
 constexpr int kTokenBufferSize = 0x40000;
 constexpr int kMaxBareWordChars = kTokenBufferSize - 1;
 constexpr int kKeyStackSize = 64;
-// Only the first errors of a parse are kept as text (the rest are counted),
-// so that hostile input cannot make the error text grow without bound.
-constexpr size_t kMaxErrorTextBytes = 64 * 1024;
 // The longest error text printed as a warning.
 constexpr int kMaxPrintedErrorChars = 4000;
 
@@ -47,7 +44,8 @@ bool EndsBareWord(char c)
 } // namespace
 
 // State of one LoadFromBuffer call: the token buffer, the key stack used in
-// error messages, and the errors met.
+// error messages, and the number of errors met (only the first is printed;
+// none means success).
 class KeyValuesTextParser
 {
 public:
@@ -87,7 +85,6 @@ private:
     HKeySymbol m_keyStack[kKeyStackSize] = {};
     int m_nDepth = 0;   // levels in use
     int m_nDeepest = 0; // largest level index used in this parse
-    std::string m_errorText;
     int m_nErrors = 0;
     bool m_bReportFirstError = true;
 };
@@ -131,6 +128,8 @@ Token KeyValuesTextParser::ReadToken(CUtlBuffer& buf, bool bEscapes)
     // A bare word: scanned in place, then consumed at once.
     const int nAvailable = buf.GetBytesRemaining();
     const char* pText = buf.PeekRead(nAvailable);
+    if (!pText)
+        return Token();
     int nLength = 0;
     bool bOpenBracket = false;
     while (nLength < nAvailable && !EndsBareWord(pText[nLength]))
@@ -152,6 +151,13 @@ Token KeyValuesTextParser::ReadToken(CUtlBuffer& buf, bool bEscapes)
 
 void KeyValuesTextParser::ReportError(const CUtlBuffer& buf, const char* pszFormat, ...)
 {
+    ++m_nErrors;
+    // Only the first error of a parse is shown; later ones are only counted
+    // (so hostile input cannot make error reports the bulk of the work).
+    if (!m_bReportFirstError)
+        return;
+    m_bReportFirstError = false;
+
     char szMessage[512];
     va_list args;
     va_start(args, pszFormat);
@@ -175,15 +181,7 @@ void KeyValuesTextParser::ReportError(const CUtlBuffer& buf, const char* pszForm
             text.append("(*").append(pszName).append("*), ");
     }
     text += "\n";
-
-    if (m_bReportFirstError)
-    {
-        m_bReportFirstError = false;
-        SpewWarning("%.*s", kMaxPrintedErrorChars, text.c_str());
-    }
-    ++m_nErrors;
-    if (m_errorText.size() < kMaxErrorTextBytes)
-        m_errorText += text;
+    SpewWarning("%.*s", kMaxPrintedErrorChars, text.c_str());
 }
 
 // ---------------------------------------------------------------------------

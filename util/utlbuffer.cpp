@@ -276,10 +276,11 @@ char CUtlBuffer::ReadDelimitedChar(const CUtlCharConversion* pConv)
     int nLength = pConv->MaxConversionLength();
     if (nLength > GetBytesRemaining())
         nLength = GetBytesRemaining();
-    if (nLength <= 0)
+    const char* pFollowing = nLength > 0 ? PeekRead(nLength) : nullptr;
+    if (!pFollowing)
         return 0;
     int nUsed = 0;
-    const char cDecoded = pConv->FindConversion(m_pMemory + m_nGet, nLength, &nUsed);
+    const char cDecoded = pConv->FindConversion(pFollowing, nLength, &nUsed);
     SeekRead(SEEK_CURRENT, nUsed);
     return cDecoded;
 }

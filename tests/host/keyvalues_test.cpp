@@ -194,6 +194,15 @@ TEST(KeyValuesParse, ErrorReportsShowOffsetAndKeyPathAndOnlyTheFirstIsPrinted)
               "[offset: 19]\n(*a*), (*b*), \n",
               r2.warnings[0]);
     EXPECT_EQ("a{b{c=#1}} x{} y{}", r2.tree);
+
+    // A key path longer than a message may be is cut, not dropped.
+    std::string deep;
+    for (int i = 0; i < 10; ++i)
+        deep += std::string(1000, static_cast<char>('a' + i)) + " { ";
+    const ParseResult r3 = Parse(deep);
+    ASSERT_EQ(1u, r3.warnings.size());
+    EXPECT_EQ(0u, r3.warnings[0].find("KeyValues Error: RecursiveLoadFromBuffer:  got EOF"));
+    EXPECT_EQ(4000u, r3.warnings[0].size());
 }
 
 TEST(KeyValuesParse, IncludeIsRefusedWithAnAssertion)
