@@ -44,6 +44,16 @@ void Plat_Sleep(uint32_t nMilliseconds);
 // Milliseconds from an arbitrary start, for time-outs and rate limits.
 uint64_t Plat_MillisecondsNow();
 
+// Version verification of the running Windows (VerifyVersionInfo): true when
+// its version is at least nMajor.nMinor. The POSIX stand-in answers as
+// Windows 10 (version 10.0).
+bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor);
+
+// True when the running Windows is a workstation product rather than a
+// server (version verification of the product type). The POSIX stand-in
+// answers true.
+bool Plat_IsWindowsWorkstation();
+
 #ifndef _WIN32
 // Host build only: hooks for tests. The sink receives everything written to
 // the debugger output stream; the override replaces the command line.

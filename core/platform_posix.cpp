@@ -154,3 +154,15 @@ uint64_t Plat_MillisecondsNow()
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
 }
+
+// No Windows here: answer as a Windows 10 workstation, the system the
+// library is mostly run on.
+bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor)
+{
+    return nMajor < 10 || (nMajor == 10 && nMinor <= 0);
+}
+
+bool Plat_IsWindowsWorkstation()
+{
+    return true;
+}

@@ -99,3 +99,24 @@ uint64_t Plat_MillisecondsNow()
 {
     return GetTickCount64();
 }
+
+bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor)
+{
+    OSVERSIONINFOEXW info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+    info.dwMajorVersion = static_cast<DWORD>(nMajor);
+    info.dwMinorVersion = static_cast<DWORD>(nMinor);
+    DWORDLONG nMask = 0;
+    nMask = VerSetConditionMask(nMask, VER_MAJORVERSION, VER_GREATER_EQUAL);
+    nMask = VerSetConditionMask(nMask, VER_MINORVERSION, VER_GREATER_EQUAL);
+    return VerifyVersionInfoW(&info, VER_MAJORVERSION | VER_MINORVERSION, nMask) != FALSE;
+}
+
+bool Plat_IsWindowsWorkstation()
+{
+    OSVERSIONINFOEXW info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+    info.wProductType = VER_NT_WORKSTATION;
+    const DWORDLONG nMask = VerSetConditionMask(0, VER_PRODUCT_TYPE, VER_EQUAL);
+    return VerifyVersionInfoW(&info, VER_PRODUCT_TYPE, nMask) != FALSE;
+}

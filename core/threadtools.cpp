@@ -54,3 +54,55 @@ bool CReentrantLock::IsOwnedByCurrentThread() const
 {
     return m_nOwnerThreadId.load(std::memory_order_relaxed) == Plat_GetCurrentThreadId();
 }
+
+namespace
+{
+// Waits a little longer each round: a short spin, then yielding, then sleeping.
+void SpinBackoff(uint32_t nRound)
+{
+    if (nRound < static_cast<uint32_t>(kSpinCount))
+        return;
+    Plat_Sleep(nRound < static_cast<uint32_t>(kSpinCount) + 16 ? 0 : 1);
+}
+} // namespace
+
+void CSpinRWLock::LockForRead()
+{
+    for (uint32_t nRound = 0;; ++nRound)
+    {
+        uint32_t nState = m_nState.load(std::memory_order_relaxed);
+        if ((nState & (kWriter | kWriterWaiting)) == 0 &&
+            m_nState.compare_exchange_weak(nState, nState + 1, std::memory_order_acquire,
+                                           std::memory_order_relaxed))
+            return;
+        SpinBackoff(nRound);
+    }
+}
+
+void CSpinRWLock::UnlockRead()
+{
+    m_nState.fetch_sub(1, std::memory_order_release);
+}
+
+void CSpinRWLock::LockForWrite()
+{
+    for (uint32_t nRound = 0;; ++nRound)
+    {
+        uint32_t nState = m_nState.load(std::memory_order_relaxed);
+        if ((nState & ~kWriterWaiting) == 0)
+        {
+            if (m_nState.compare_exchange_weak(nState, kWriter, std::memory_order_acquire,
+                                               std::memory_order_relaxed))
+                return;
+            continue;
+        }
+        if ((nState & kWriterWaiting) == 0)
+            m_nState.fetch_or(kWriterWaiting, std::memory_order_relaxed);
+        SpinBackoff(nRound);
+    }
+}
+
+void CSpinRWLock::UnlockWrite()
+{
+    m_nState.fetch_and(~kWriter, std::memory_order_release);
+}
