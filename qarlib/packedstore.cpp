@@ -207,7 +207,7 @@ void CPackedStore::BuildHashIndex()
     CIndexBuilder builder(*this);
     const bool bComplete = QarWalkTree(m_tree.data(), static_cast<int32_t>(m_tree.size()), builder,
                                        &m_nTreeWalkEnd);
-    if (!bComplete && m_eLoad == QAR_LOAD_OK && m_tree.size() > 1)
+    if (!bComplete && m_eLoad == QAR_LOAD_OK)
         m_eLoad = QAR_LOAD_TREE_TRUNCATED;
 }
 

@@ -94,23 +94,46 @@ int CheckDirectoryFile(const std::string& base)
     }
     return nProblems;
 }
+// Checks the argument count and opens the archive named first. The exit code
+// to end with, or -1 to go on.
+int OpenCommandArchive(const std::vector<std::string>& args, size_t nArgs, const char* pszUsage,
+                       std::unique_ptr<CPackedStore>* pStore)
+{
+    if (args.size() != nArgs)
+    {
+        QarToolError("usage: %s", pszUsage);
+        return QAR_EXIT_USAGE;
+    }
+    *pStore = QarOpenArchive(args[0]);
+    return *pStore ? -1 : QAR_EXIT_FAILURE;
+}
+
+// Every path the tree lists, sorted, with its lookup result (invalid when the
+// path cannot be looked up, e.g. a tree string in upper case).
+std::vector<std::pair<std::string, CPackedFileHandle>> ListedFiles(CPackedStore& store)
+{
+    std::vector<std::string> paths;
+    store.GetFileList(paths, true);
+    std::vector<std::pair<std::string, CPackedFileHandle>> files;
+    for (std::string& path : paths)
+    {
+        const CPackedFileHandle h = store.OpenFile(path.c_str());
+        files.emplace_back(std::move(path), h);
+    }
+    return files;
+}
 } // namespace
 
 int QarCommandList(const std::vector<std::string>& args)
 {
-    if (args.size() != 1)
+    std::unique_ptr<CPackedStore> store;
+    const int nExit = OpenCommandArchive(args, 1, "qar list ARCHIVE", &store);
+    if (nExit >= 0)
+        return nExit;
+    for (const auto& file : ListedFiles(*store))
     {
-        QarToolError("usage: qar list ARCHIVE");
-        return QAR_EXIT_USAGE;
-    }
-    auto store = QarOpenArchive(args[0]);
-    if (!store)
-        return QAR_EXIT_FAILURE;
-    std::vector<std::string> paths;
-    store->GetFileList(paths, true);
-    for (const std::string& path : paths)
-    {
-        const CPackedFileHandle h = store->OpenFile(path.c_str());
+        const std::string& path = file.first;
+        const CPackedFileHandle& h = file.second;
         if (!h.IsValid())
         {
             printf("%s\t(not found by lookup)\n", path.c_str());
@@ -123,14 +146,10 @@ int QarCommandList(const std::vector<std::string>& args)
 
 int QarCommandCat(const std::vector<std::string>& args)
 {
-    if (args.size() != 2)
-    {
-        QarToolError("usage: qar cat ARCHIVE PATH");
-        return QAR_EXIT_USAGE;
-    }
-    auto store = QarOpenArchive(args[0]);
-    if (!store)
-        return QAR_EXIT_FAILURE;
+    std::unique_ptr<CPackedStore> store;
+    const int nExit = OpenCommandArchive(args, 2, "qar cat ARCHIVE PATH", &store);
+    if (nExit >= 0)
+        return nExit;
     const CPackedFileHandle h = store->OpenFile(args[1].c_str());
     if (!h.IsValid())
     {
@@ -148,28 +167,23 @@ int QarCommandCat(const std::vector<std::string>& args)
 
 int QarCommandExtract(const std::vector<std::string>& args)
 {
-    if (args.size() != 2)
-    {
-        QarToolError("usage: qar extract ARCHIVE OUT_DIR");
-        return QAR_EXIT_USAGE;
-    }
-    auto store = QarOpenArchive(args[0]);
-    if (!store)
-        return QAR_EXIT_FAILURE;
+    std::unique_ptr<CPackedStore> store;
+    const int nExit = OpenCommandArchive(args, 2, "qar extract ARCHIVE OUT_DIR", &store);
+    if (nExit >= 0)
+        return nExit;
     namespace fs = std::filesystem;
     const fs::path outDir(args[1]);
-    std::vector<std::string> paths;
-    store->GetFileList(paths, true);
     int nFailed = 0;
-    for (const std::string& path : paths)
+    for (const auto& file : ListedFiles(*store))
     {
+        const std::string& path = file.first;
+        const CPackedFileHandle& h = file.second;
         if (!IsSafeRelativePath(path))
         {
             QarToolError("%s: refusing to write outside the output folder", path.c_str());
             ++nFailed;
             continue;
         }
-        const CPackedFileHandle h = store->OpenFile(path.c_str());
         if (!h.IsValid())
         {
             QarToolError("%s: listed in the tree but not found by lookup", path.c_str());
@@ -202,20 +216,16 @@ int QarCommandExtract(const std::vector<std::string>& args)
 
 int QarCommandVerify(const std::vector<std::string>& args)
 {
-    if (args.size() != 1)
-    {
-        QarToolError("usage: qar verify ARCHIVE");
-        return QAR_EXIT_USAGE;
-    }
-    auto store = QarOpenArchive(args[0]);
-    if (!store)
-        return QAR_EXIT_FAILURE;
-    std::vector<std::string> paths;
-    store->GetFileList(paths, true);
+    std::unique_ptr<CPackedStore> store;
+    const int nExit = OpenCommandArchive(args, 1, "qar verify ARCHIVE", &store);
+    if (nExit >= 0)
+        return nExit;
+    const auto files = ListedFiles(*store);
     int nBad = 0;
-    for (const std::string& path : paths)
+    for (const auto& file : files)
     {
-        const CPackedFileHandle h = store->OpenFile(path.c_str());
+        const std::string& path = file.first;
+        const CPackedFileHandle& h = file.second;
         if (!h.IsValid())
         {
             QarToolError("%s: listed in the tree but not found by lookup", path.c_str());
@@ -239,6 +249,6 @@ int QarCommandVerify(const std::vector<std::string>& args)
         }
     }
     nBad += CheckDirectoryFile(store->GetBasePath());
-    printf("%zu files checked, %d problem%s\n", paths.size(), nBad, nBad == 1 ? "" : "s");
+    printf("%zu files checked, %d problem%s\n", files.size(), nBad, nBad == 1 ? "" : "s");
     return nBad ? QAR_EXIT_FAILURE : QAR_EXIT_OK;
 }
