@@ -6,7 +6,10 @@ import sys
 
 def main(path):
     with open(path) as f:
-        runs = {b["name"]: b for b in json.load(f)["benchmarks"]}
+        benchmarks = json.load(f)["benchmarks"]
+    # With repetitions, the medians; otherwise the single runs.
+    medians = {b["run_name"]: b for b in benchmarks if b.get("aggregate_name") == "median"}
+    runs = medians or {b["name"]: b for b in benchmarks}
 
     def rate(name, key="items_per_second"):
         return runs[name][key]
@@ -22,6 +25,10 @@ def main(path):
          0.8),
         ("two threads on two chunk files vs one thread",
          rate("BM_ChunkReads/real_time/threads:2") / rate("BM_ChunkReads/real_time/threads:1"), 1.6),
+        ("machine ceiling: two threads of lock-free lookups vs one",
+         rate("BM_Lookup_Store/real_time/threads:2") / rate("BM_Lookup_Store/real_time/threads:1"), None),
+        ("machine ceiling: two threads of loose stdio reads vs one",
+         rate("BM_LooseReads/real_time/threads:2") / rate("BM_LooseReads/real_time/threads:1"), None),
     ]
     print("| measure | ratio | target |")
     print("|---|---|---|")

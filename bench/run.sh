@@ -17,7 +17,8 @@ if [[ ! -f "$corpus/pack/corpus_dir.qar" ]]; then
   build/bench/tools/qar/qar pack --chunk-size 200M "$corpus/loose" "$corpus/pack/corpus"
 fi
 
-build/bench/bench/qar_bench --corpus="$corpus" --benchmark_out=build/bench/results.json \
+build/bench/bench/qar_bench --corpus="$corpus" --benchmark_repetitions=3 \
+  --benchmark_report_aggregates_only=true --benchmark_out=build/bench/results.json \
   --benchmark_out_format=json "$@"
 python3 bench/ratios.py build/bench/results.json
 if [[ $clean == 1 ]]; then rm -rf "$corpus"; fi

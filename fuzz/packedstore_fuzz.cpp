@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,10 @@ SpewRetval_t QuietSpew(SpewType_t, const char*)
     return SPEW_CONTINUE;
 }
 
+// A private folder with the directory file and two chunk files, removed at exit.
 struct FuzzFolder
 {
+    std::string folder;
     std::string base;
     FuzzFolder()
     {
@@ -29,7 +32,8 @@ struct FuzzFolder
         const char* pszDir = mkdtemp(szTemplate);
         if (!pszDir)
             abort();
-        base = std::string(pszDir) + "/p";
+        folder = pszDir;
+        base = folder + "/p";
         // Two chunk files with known bytes; other indices stay missing.
         for (const char* pszSuffix : {"_000.qar", "_001.qar"})
         {
@@ -45,6 +49,11 @@ struct FuzzFolder
                 fclose(f);
         }
         SpewOutputFunc(QuietSpew);
+    }
+    ~FuzzFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
     }
 };
 
