@@ -13,6 +13,7 @@ namespace
 {
 constexpr int kMaxChunkFiles = 512; // the reader's chunk slots
 constexpr size_t kCopyBlock = 1 << 20;
+constexpr int64_t kAlignment = 4096;
 
 std::string Lower(std::string s)
 {
@@ -162,6 +163,8 @@ bool CQarPacker::Layout(int* pnChunks, int64_t* pnInDirectorySize, std::string* 
         }
         else
         {
+            if (m_options.nAlignFrom >= 0 && nRest >= m_options.nAlignFrom)
+                nChunkUsed = (nChunkUsed + kAlignment - 1) / kAlignment * kAlignment;
             if (nChunkUsed > 0 && nChunkUsed + nRest > m_options.nChunkSize)
             {
                 ++nChunk;
@@ -195,6 +198,7 @@ bool CQarPacker::WriteData(const std::string& basePath, std::string& inDirectory
 
     FilePtr chunk;
     int nOpenChunk = -1;
+    int64_t nChunkPosition = 0;
     std::vector<char> buffer;
     int64_t nBytesDone = 0;
     size_t nFilesDone = 0;
@@ -211,9 +215,19 @@ bool CQarPacker::WriteData(const std::string& basePath, std::string& inDirectory
             chunk.reset(fopen(ChunkFileName(basePath, nOpenChunk).c_str(), "wb"));
             if (!chunk)
                 return Fail(pError, "cannot create " + ChunkFileName(basePath, nOpenChunk));
+            nChunkPosition = 0;
         }
         if (!bInDirectory && item.nLength > 0)
+        {
             pOut = chunk.get();
+            // Alignment padding before the file's data.
+            for (; nChunkPosition < item.nOffset; ++nChunkPosition)
+            {
+                if (fputc(0, pOut) == EOF)
+                    return Fail(pError, "cannot write " + ChunkFileName(basePath, nOpenChunk));
+            }
+            nChunkPosition += item.nLength;
+        }
 
         FilePtr source;
         if (!item.diskPath.empty())

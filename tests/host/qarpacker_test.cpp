@@ -108,3 +108,16 @@ TEST(QarPacker, RefusesLayoutsTheReaderCannotServe)
         EXPECT_FALSE(error.empty());
     }
 }
+
+TEST(QarPacker, LargeFilesStartOnA4096ByteBoundary)
+{
+    TempDir dir;
+    const std::string big = Pattern(70000, 2);
+    const std::string base = Pack(dir, "pak", {{"a.bin", Pattern(100, 1)}, {"b.bin", big}, {"c.bin", "tail"}});
+    CPackedStore store(base.c_str(), nullptr);
+    EXPECT_EQ(store.OpenFile("b.bin").nOffset, 4096u);
+    EXPECT_EQ(store.OpenFile("c.bin").nOffset, 4096u + 70000u); // small files are not aligned
+    EXPECT_TRUE(ReadAll(store, "b.bin") == big);
+    EXPECT_EQ(ReadAll(store, "c.bin"), "tail");
+    EXPECT_EQ(std::filesystem::file_size(base + "_000.qar"), 4096u + 70000u + 4u);
+}
