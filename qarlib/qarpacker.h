@@ -20,10 +20,10 @@ struct QarPackOptions
     int64_t nChunkSize = 200 * 1024 * 1024; // a chunk file is closed before it would pass this
     uint16_t nPreloadBytes = 0;             // leading bytes of each file kept in the tree
     int64_t nInDirectoryMaxSize = -1;       // files up to this size go into the directory file; -1: none
+    EQarHeaderForm eForm = EQarHeaderForm::Version2;
     // Chunk data of files this large starts at a multiple of 4096 bytes, so
     // that reading it copies page-aligned memory; -1: never.
     int64_t nAlignFrom = 64 * 1024;
-    EQarHeaderForm eForm = EQarHeaderForm::Version2;
 };
 
 // Called after each file written.
