@@ -112,6 +112,11 @@ bool LoadCorpus()
         if (h.nSize < 16384 && h.nArchiveIndex < 2 && g_corpus.byChunk[h.nArchiveIndex].size() < 20000)
             g_corpus.byChunk[h.nArchiveIndex].push_back(path);
     }
+    if (g_corpus.large.size() < 2 || g_corpus.byChunk[0].empty() || g_corpus.byChunk[1].empty())
+    {
+        fprintf(stderr, "qar_bench: the corpus needs two large files and two chunk files\n");
+        return false;
+    }
     // Warm the page cache and the store (steady state: every block read once).
     std::vector<char> buffer;
     for (const std::string& path : g_corpus.paths)
@@ -123,19 +128,27 @@ bool LoadCorpus()
     return true;
 }
 
+// Runs fn on the list's elements in turn, one per iteration.
+template <typename Fn>
+void CycleOver(benchmark::State& state, const std::vector<std::string>& list, Fn fn)
+{
+    size_t i = 0;
+    for (auto _ : state)
+    {
+        fn(list[i]);
+        if (++i == list.size())
+            i = 0;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
 // --- lookup ---------------------------------------------------------------
 
 void BM_Lookup_Store(benchmark::State& state)
 {
     CPackedStore& store = *g_corpus.store;
-    size_t i = 0;
-    for (auto _ : state)
-    {
-        benchmark::DoNotOptimize(store.OpenFile(g_corpus.paths[i].c_str()));
-        if (++i == g_corpus.paths.size())
-            i = 0;
-    }
-    state.SetItemsProcessed(state.iterations());
+    CycleOver(state, g_corpus.paths,
+              [&](const std::string& path) { benchmark::DoNotOptimize(store.OpenFile(path.c_str())); });
 }
 BENCHMARK(BM_Lookup_Store);
 BENCHMARK(BM_Lookup_Store)->Threads(1)->Threads(2)->UseRealTime();
@@ -154,14 +167,7 @@ void BM_Lookup_UnorderedMap(benchmark::State& state)
         const CPackedFileHandle h = g_corpus.store->OpenFile(path.c_str());
         map.emplace(path, Info{h.nArchiveIndex, h.nOffset, h.nSize});
     }
-    size_t i = 0;
-    for (auto _ : state)
-    {
-        benchmark::DoNotOptimize(map.find(g_corpus.paths[i]));
-        if (++i == g_corpus.paths.size())
-            i = 0;
-    }
-    state.SetItemsProcessed(state.iterations());
+    CycleOver(state, g_corpus.paths, [&](const std::string& path) { benchmark::DoNotOptimize(map.find(path)); });
 }
 BENCHMARK(BM_Lookup_UnorderedMap);
 
@@ -170,31 +176,20 @@ BENCHMARK(BM_Lookup_UnorderedMap);
 void BM_SmallFiles_Store(benchmark::State& state)
 {
     std::vector<char> buffer(1 << 16);
-    size_t i = 0;
-    for (auto _ : state)
-    {
-        ReadWholeFromStore(*g_corpus.store, g_corpus.small[i], buffer);
-        if (++i == g_corpus.small.size())
-            i = 0;
-    }
-    state.SetItemsProcessed(state.iterations());
+    CycleOver(state, g_corpus.small,
+              [&](const std::string& path) { ReadWholeFromStore(*g_corpus.store, path, buffer); });
 }
 BENCHMARK(BM_SmallFiles_Store);
 
 void BM_SmallFiles_Stdio(benchmark::State& state)
 {
     std::vector<char> buffer(1 << 16);
-    size_t i = 0;
-    for (auto _ : state)
-    {
-        FILE* f = fopen(g_corpus.smallLoose[i].c_str(), "rb");
+    CycleOver(state, g_corpus.smallLoose, [&](const std::string& name) {
+        FILE* f = fopen(name.c_str(), "rb");
         const size_t n = fread(buffer.data(), 1, buffer.size(), f);
         fclose(f);
         benchmark::DoNotOptimize(n);
-        if (++i == g_corpus.smallLoose.size())
-            i = 0;
-    }
-    state.SetItemsProcessed(state.iterations());
+    });
 }
 BENCHMARK(BM_SmallFiles_Stdio);
 
@@ -275,16 +270,11 @@ void BM_ChunkReads(benchmark::State& state)
 {
     const std::vector<std::string>& files = g_corpus.byChunk[state.thread_index() % 2];
     std::vector<char> buffer(1 << 16);
-    size_t i = 0;
     int64_t nBytes = 0;
-    for (auto _ : state)
-    {
-        CPackedFileHandle h = g_corpus.store->OpenFile(files[i].c_str());
+    CycleOver(state, files, [&](const std::string& path) {
+        CPackedFileHandle h = g_corpus.store->OpenFile(path.c_str());
         nBytes += g_corpus.store->ReadData(h, buffer.data(), h.nSize);
-        if (++i == files.size())
-            i = 0;
-    }
-    state.SetItemsProcessed(state.iterations());
+    });
     state.SetBytesProcessed(nBytes);
 }
 BENCHMARK(BM_ChunkReads)->Threads(1)->Threads(2)->UseRealTime();
@@ -295,14 +285,8 @@ void BM_LooseReads(benchmark::State& state)
 {
     const std::vector<std::string>& files = g_corpus.byChunk[state.thread_index() % 2];
     std::vector<char> buffer(1 << 16);
-    size_t i = 0;
-    for (auto _ : state)
-    {
-        benchmark::DoNotOptimize(ReadWholeLoose(LoosePath(files[i]), buffer));
-        if (++i == files.size())
-            i = 0;
-    }
-    state.SetItemsProcessed(state.iterations());
+    CycleOver(state, files,
+              [&](const std::string& path) { benchmark::DoNotOptimize(ReadWholeLoose(LoosePath(path), buffer)); });
 }
 BENCHMARK(BM_LooseReads)->Threads(1)->Threads(2)->UseRealTime();
 } // namespace
