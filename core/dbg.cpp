@@ -160,11 +160,6 @@ void SpewOutputFunc(SpewOutputFunc_t pfn)
     Spew().pfnOutput = pfn ? pfn : DefaultSpewOutput;
 }
 
-SpewOutputFunc_t GetSpewOutputFunc()
-{
-    return Spew().pfnOutput;
-}
-
 #define WEXLA_SPEW_BODY(type)                              \
     va_list args;                                          \
     va_start(args, pszFormat);                             \
@@ -220,41 +215,27 @@ void ReportAssertionText(const char* pszText, const char* pszSource, int nLine)
     ReportAssertion(szMessage, false, pszSource, nLine, 0);
 }
 
-void ReportAssertion(const char* pszMessage, bool bFatal, const char* pszSource, int nLine,
-                     uintptr_t nExtra)
+namespace
+{
+// A depth below 0 is itself reported (and repaired, so it is reported once).
+void CheckAssertDepth()
 {
     if (t_nAssertDepth < 0)
     {
         t_nAssertDepth = 0;
         ReportAssertion("Assertion Failed: m_cReentrancyCount >= 0", false, __FILE__, __LINE__, 0);
     }
-    // Only the outermost assertion of a thread is handled; nested ones (for
-    // instance raised by an output function) are dropped whole.
-    if (++t_nAssertDepth >= 2)
-    {
-        --t_nAssertDepth;
-        return;
-    }
+}
 
-    SetSpewLocation(SPEW_ASSERT, pszSource, nLine);
-    const SpewRetval_t eAnswer = SpewAtLocation("%s", pszMessage);
-
-    bool bLocked = Minidump_TryLock();
-    if (!bLocked && bFatal)
-        bLocked = Minidump_LockWait(10000);
-    if (!bLocked)
-    {
-        if (bFatal)
-            Plat_TerminateProcess(1);
-        --t_nAssertDepth;
-        return;
-    }
+// Everything after the printout that the minidump lock guards: the debugger
+// break, the end of the process for fatal assertions, and the dump request.
+void HandleAssertionUnderDumpLock(const char* pszMessage, bool bFatal, const char* pszSource,
+                                  int nLine, uintptr_t nExtra, SpewRetval_t eAnswer)
+{
     if (IsWritingMinidump())
     {
         if (bFatal)
             Plat_TerminateProcess(1);
-        Minidump_Unlock();
-        --t_nAssertDepth;
         return;
     }
 
@@ -278,11 +259,35 @@ void ReportAssertion(const char* pszMessage, bool bFatal, const char* pszSource,
 
     if (!bDebugger && Dumped().Insert(pszSource, nLine))
         WriteAssertDump(pszMessage, pszSource, nLine, nExtra, false);
+}
+} // namespace
 
-    Minidump_Unlock();
-    if (--t_nAssertDepth < 0)
+void ReportAssertion(const char* pszMessage, bool bFatal, const char* pszSource, int nLine,
+                     uintptr_t nExtra)
+{
+    CheckAssertDepth();
+    // Only the outermost assertion of a thread is handled; nested ones (for
+    // instance raised by an output function) are dropped whole.
+    if (++t_nAssertDepth == 1)
     {
-        t_nAssertDepth = 0;
-        ReportAssertion("Assertion Failed: m_cReentrancyCount >= 0", false, __FILE__, __LINE__, 0);
+        SetSpewLocation(SPEW_ASSERT, pszSource, nLine);
+        const SpewRetval_t eAnswer = SpewAtLocation("%s", pszMessage);
+
+        // A non-fatal assertion never waits for a dump in progress elsewhere;
+        // a fatal one waits, and ends the process if the wait fails.
+        bool bLocked = Minidump_TryLock();
+        if (!bLocked && bFatal)
+            bLocked = Minidump_LockWait(10000);
+        if (bLocked)
+        {
+            HandleAssertionUnderDumpLock(pszMessage, bFatal, pszSource, nLine, nExtra, eAnswer);
+            Minidump_Unlock();
+        }
+        else if (bFatal)
+        {
+            Plat_TerminateProcess(1);
+        }
     }
+    --t_nAssertDepth;
+    CheckAssertDepth();
 }

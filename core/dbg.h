@@ -54,7 +54,6 @@ SpewRetval_t DefaultSpewOutput(SpewType_t eType, const char* pszText);
 
 // Replaces the output function (nullptr restores the standard one).
 void SpewOutputFunc(SpewOutputFunc_t pfn);
-SpewOutputFunc_t GetSpewOutputFunc();
 
 // The assertion handler. pszMessage is complete ("Assertion Failed: expr");
 // nExtra is handed on to the assertion dump.

@@ -25,10 +25,6 @@ const char* Plat_GetCommandLine();
 // True when the environment variable exists (even when empty).
 bool Plat_HasEnvironmentVariable(const char* pszName);
 
-// Copies the value of an environment variable; false when it is not set or
-// does not fit.
-bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize);
-
 // The current working directory; false when it cannot be read or does not fit.
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize);
 

@@ -45,20 +45,6 @@ bool Plat_HasEnvironmentVariable(const char* pszName)
     return n != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
 }
 
-bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize)
-{
-    if (!pszOut || nOutSize == 0)
-        return false;
-    SetLastError(ERROR_SUCCESS);
-    DWORD n = GetEnvironmentVariableA(pszName, pszOut, static_cast<DWORD>(nOutSize));
-    if (n == 0)
-    {
-        pszOut[0] = '\0';
-        return GetLastError() != ERROR_ENVVAR_NOT_FOUND;
-    }
-    return n < nOutSize;
-}
-
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)
 {
     if (!pszOut || nOutSize == 0)

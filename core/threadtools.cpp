@@ -50,10 +50,6 @@ void CReentrantLock::Unlock()
         m_nOwnerThreadId.store(0, std::memory_order_release);
 }
 
-bool CReentrantLock::IsOwnedByCurrentThread() const
-{
-    return m_nOwnerThreadId.load(std::memory_order_relaxed) == Plat_GetCurrentThreadId();
-}
 
 namespace
 {

@@ -19,9 +19,6 @@ public:
     bool TryLock();
     void Unlock();
 
-    // True when the calling thread holds the lock.
-    bool IsOwnedByCurrentThread() const;
-
 private:
     bool TryAcquire(uint32_t nThreadId);
 

@@ -33,6 +33,34 @@ struct DumpObserver
     }
     ~DumpObserver() { SetAssertDumpObserver(nullptr); }
 };
+
+// Another thread holds the minidump lock while this object lives.
+class MinidumpLockHeldElsewhere
+{
+public:
+    MinidumpLockHeldElsewhere()
+        : m_holder([this] {
+              Minidump_TryLock();
+              m_bHeld = true;
+              while (!m_bRelease)
+                  std::this_thread::yield();
+              Minidump_Unlock();
+          })
+    {
+        while (!m_bHeld)
+            std::this_thread::yield();
+    }
+    ~MinidumpLockHeldElsewhere()
+    {
+        m_bRelease = true;
+        m_holder.join();
+    }
+
+private:
+    std::atomic<bool> m_bHeld{false};
+    std::atomic<bool> m_bRelease{false};
+    std::thread m_holder;
+};
 } // namespace
 
 TEST(DefaultSpewOutput, AnswersByKindAndPrintsTheTextAsIs)
@@ -237,19 +265,10 @@ TEST(ReportAssertion, NonFatalAssertionWhileADumpIsBeingWrittenGoesNoFurther)
 {
     SpewCapture capture;
     DumpObserver dumps;
-    std::atomic<bool> bHeld{false}, bRelease{false};
-    std::thread holder([&] {
-        Minidump_TryLock();
-        bHeld = true;
-        while (!bRelease)
-            std::this_thread::yield();
-        Minidump_Unlock();
-    });
-    while (!bHeld)
-        std::this_thread::yield();
-    ReportAssertion("Assertion Failed: busy", false, "busy.cpp", 3, 0);
-    bRelease = true;
-    holder.join();
+    {
+        MinidumpLockHeldElsewhere held;
+        ReportAssertion("Assertion Failed: busy", false, "busy.cpp", 3, 0);
+    }
     EXPECT_EQ(1u, capture.Entries().size()); // printed
     EXPECT_TRUE(g_dumpRequests.empty());     // but no dump asked for
 }
@@ -285,4 +304,36 @@ TEST(ShouldBreakOnAssert, FollowsTheCommandLineSwitchesAndTheThread)
 TEST(MainThread, IsTheThreadThatLoadedTheCode)
 {
     EXPECT_EQ(Plat_GetCurrentThreadId(), GetMainThreadId());
+}
+
+TEST(MinidumpState, WritingFlagsFollowTheLockAndMisuseIsReportedOnce)
+{
+    SpewCapture capture;
+    ASSERT_TRUE(Minidump_TryLock());
+    EXPECT_FALSE(IsWritingMinidump());
+    SetWritingMinidump(false); // either flag set means a dump is in progress
+    EXPECT_TRUE(IsWritingMinidump());
+    ClearWritingMinidump();
+    EXPECT_FALSE(IsWritingMinidump());
+    Minidump_Unlock();
+    EXPECT_TRUE(capture.Entries().empty());
+
+    // Another thread holding the lock: a dump counts as in progress, and
+    // changing the flags without the lock is reported, once per kind.
+    {
+        MinidumpLockHeldElsewhere held;
+        EXPECT_TRUE(IsWritingMinidump());
+        for (int i = 0; i < 2; ++i)
+        {
+            SetWritingMinidump(true);
+            ClearWritingMinidump();
+        }
+    }
+    EXPECT_EQ((std::vector<std::string>{
+                  "Assertion Failed: Someone called SetWritingMinidump without holding the minidump lock.",
+                  "Assertion Failed: Someone called ClearWritingMinidump without holding the minidump lock."}),
+              capture.AssertionMessages());
+    EXPECT_EQ("minidump (183) : Assertion Failed: Someone called SetWritingMinidump without holding the "
+              "minidump lock.\n",
+              capture.Entries()[0].text);
 }
