@@ -83,8 +83,8 @@
     X(WexlaWriteMiniDumpSetComment, 1, minidump, PENDING) \
     X(WexlaWriteMiniDumpFromAssert, 0, minidump, PENDING) \
     X(WexlaWriteMiniDumpWithAppID, 0, minidump, PENDING) \
-    X(_f, 1, interface, PENDING) \
-    X(CreateInterface, 2, interface, PENDING) \
+    X(_f, 1, interface, IMPL) \
+    X(CreateInterface, 2, interface, IMPL) \
     X(WexlaCreateCachePreloaders, 1, unimplemented, NI_LAST) \
     X(WexlaDeleteAccount, 1, unimplemented, NI_LAST) \
     X(WexlaForgetAllHints, 1, unimplemented, NI_LAST) \

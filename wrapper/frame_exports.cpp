@@ -1,7 +1,7 @@
 // Entry points of the legacy asynchronous-call model and of logging. Every
 // legacy asynchronous operation has finished before its entry point returns,
 // so any call handle is answered as finished.
-#include "wrapper/wexla_frame.h"
+#include "wrapper/frame_exports.h"
 
 WEXLA_API TWexlaError* WexlaClearError(TWexlaError* pError)
 {

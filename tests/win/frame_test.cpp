@@ -17,14 +17,6 @@ typedef int(__cdecl* ProcessCall_t)(WexlaCallHandle_t, void*, TWexlaError*);
 typedef int(__cdecl* CreateLogContext_t)(const char*);
 typedef int(__cdecl* Log_t)(int, const char*);
 typedef void(__cdecl* LogResource_t)(const char*);
-
-void ExpectCleared(const TWexlaError& record, const char* pszWhat)
-{
-    EXPECT_EQ(0, record.eKind) << pszWhat;
-    EXPECT_EQ(0, record.eDetailType) << pszWhat;
-    EXPECT_EQ(0, record.nDetailCode) << pszWhat;
-    EXPECT_EQ('\0', record.szText[0]) << pszWhat;
-}
 } // namespace
 
 TEST(ErrorRecord, ClearErrorClearsKindDetailsAndTextAndReturnsTheRecord)

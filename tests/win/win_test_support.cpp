@@ -1,5 +1,7 @@
 #include "tests/win/win_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -58,6 +60,14 @@ TWexlaError DirtyRecord(char cFill)
     TWexlaError record;
     memset(&record, cFill, sizeof(record));
     return record;
+}
+
+void ExpectCleared(const TWexlaError& record, const char* pszWhat)
+{
+    EXPECT_EQ(0, record.eKind) << pszWhat;
+    EXPECT_EQ(0, record.eDetailType) << pszWhat;
+    EXPECT_EQ(0, record.nDetailCode) << pszWhat;
+    EXPECT_EQ('\0', record.szText[0]) << pszWhat;
 }
 
 MeasuredCall CallCdecl(void* pfn, const std::vector<uintptr_t>& args)

@@ -39,6 +39,10 @@ private:
 // A record filled with a recognisable byte, to see what an entry point writes.
 TWexlaError DirtyRecord(char cFill = 'Z');
 
+// Expects what ClearWexlaError leaves: kind, both details and the first text
+// byte zero (the rest of the text is not touched).
+void ExpectCleared(const TWexlaError& record, const char* pszWhat);
+
 // Calls a C-convention function with up to 8 pointer-sized arguments. On the
 // 32-bit build an assembler thunk makes the call and measures the stack
 // pointer's drift after the caller removed the arguments (0 for a callee that
