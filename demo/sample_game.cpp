@@ -38,6 +38,62 @@ LONG CALLBACK ShowDebuggerText(EXCEPTION_POINTERS* pInfo)
     printf("  [debugger] %s\n", reinterpret_cast<const char*>(pRecord->ExceptionInformation[1]));
     return EXCEPTION_CONTINUE_EXECUTION;
 }
+// A game built against the versioned interface calls methods of an object
+// by their position in its method table, with the object in ECX and the
+// arguments removed by the method (MSVC's member-function convention).
+#if defined(__i386__)
+#define GAME_METHOD __attribute__((thiscall))
+#else
+#define GAME_METHOD
+#endif
+
+template <typename R, typename... A>
+R CallMethod(void* pObject, int nPosition, A... args)
+{
+    using Method = R(GAME_METHOD*)(void*, A...);
+    void* const* pMethods = *static_cast<void* const* const*>(pObject);
+    return reinterpret_cast<Method>(pMethods[nPosition - 1])(pObject, args...);
+}
+
+// Positions in the method table of "Wexla006", counting from 1.
+enum EWexla006Method
+{
+    eOpenFile = 16,
+    eGetVersion = 20,
+    eFindServersNumServers = 136,
+    eReservedReturnsOne = 150,
+};
+
+// Part of the game talks to the library through the interface object it gets
+// from _f, the way games built against the versioned interface do.
+void PlayThroughInterfaceObject()
+{
+    auto pfnFactory = Import<void*(__cdecl*)(const char*)>("_f");
+    printf("_f(\"Wexla006\"):\n");
+    void* pWexla = pfnFactory("Wexla006");
+    printf("  object %s\n", pWexla ? "obtained" : "missing");
+    if (!pWexla)
+        return;
+
+    char szVersion[16] = {};
+    int nResult = CallMethod<int>(pWexla, eGetVersion, szVersion, static_cast<uint32_t>(sizeof(szVersion)));
+    printf("GetVersion through the object: result %d, \"%s\"\n", nResult, szVersion);
+
+    TWexlaError record;
+    memset(&record, 0, sizeof(record));
+    uint32_t hFile = CallMethod<uint32_t>(pWexla, eOpenFile, "no_such_level.bsp", "rb", &record);
+    printf("OpenFile(\"no_such_level.bsp\") through the object: handle %u\n", hFile);
+    PrintRecord(record);
+
+    printf("FindServersNumServers(4) through the object (only logs):\n");
+    nResult = CallMethod<int>(pWexla, eFindServersNumServers, 4u);
+    printf("  result %d\n", nResult);
+
+    printf("ReservedReturnsOne through the object: %d\n", CallMethod<int>(pWexla, eReservedReturnsOne));
+
+    printf("_f(\"Wexla007\"), a version that does not exist:\n");
+    printf("  %s\n", pfnFactory("Wexla007") ? "object" : "null");
+}
 } // namespace
 
 int main()
@@ -75,6 +131,8 @@ int main()
     printf("WexlaClearError:\n");
     Import<TWexlaError*(__cdecl*)(TWexlaError*)>("WexlaClearError")(&record);
     PrintRecord(record);
+
+    PlayThroughInterfaceObject();
 
     FreeLibrary(g_hWexla);
     printf("sample game: done\n");
