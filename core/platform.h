@@ -19,6 +19,10 @@ void Plat_DebugBreak();
 // (a buffered message would otherwise be lost when standard output is a pipe).
 [[noreturn]] void Plat_TerminateProcess(int nExitCode);
 
+// Switches standard output to binary, so bytes written there arrive unchanged
+// (Windows would turn each line feed into CR LF). Nothing to do elsewhere.
+void Plat_SetStdoutBinary();
+
 // The process command line as one text (GetCommandLineA on Windows).
 const char* Plat_GetCommandLine();
 

@@ -106,6 +106,10 @@ bool Plat_HasEnvironmentVariable(const char* pszName)
     return getenv(pszName) != nullptr;
 }
 
+void Plat_SetStdoutBinary()
+{
+}
+
 bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize)
 {
     const char* pszValue = getenv(pszName);

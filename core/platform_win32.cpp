@@ -2,6 +2,8 @@
 #include "core/platform.h"
 #include "core/trace_log.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -31,6 +33,12 @@ void Plat_TerminateProcess(int nExitCode)
     // TerminateProcess on the current process does not return; keep the
     // compiler's promise should it ever fail.
     ExitProcess(static_cast<UINT>(nExitCode));
+}
+
+void Plat_SetStdoutBinary()
+{
+    fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
 }
 
 const char* Plat_GetCommandLine()
