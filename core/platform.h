@@ -25,6 +25,11 @@ const char* Plat_GetCommandLine();
 // True when the environment variable exists (even when empty).
 bool Plat_HasEnvironmentVariable(const char* pszName);
 
+// Copies the environment variable's value; false when it does not exist or
+// its value and terminator do not fit in nOutSize bytes (pszOut is then
+// empty).
+bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize);
+
 // The current working directory; false when it cannot be read or does not fit.
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize);
 

@@ -104,6 +104,20 @@ bool Plat_HasEnvironmentVariable(const char* pszName)
     return getenv(pszName) != nullptr;
 }
 
+bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize)
+{
+    if (!pszOut || nOutSize == 0)
+        return false;
+    const char* pszValue = getenv(pszName);
+    if (!pszValue || strlen(pszValue) >= nOutSize)
+    {
+        pszOut[0] = '\0';
+        return false;
+    }
+    memcpy(pszOut, pszValue, strlen(pszValue) + 1);
+    return true;
+}
+
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)
 {
     if (!pszOut || nOutSize == 0)

@@ -45,6 +45,20 @@ bool Plat_HasEnvironmentVariable(const char* pszName)
     return n != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
 }
 
+bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize)
+{
+    if (!pszOut || nOutSize == 0)
+        return false;
+    const DWORD nCapacity = nOutSize > MAXDWORD ? MAXDWORD : static_cast<DWORD>(nOutSize);
+    SetLastError(ERROR_SUCCESS);
+    const DWORD n = GetEnvironmentVariableA(pszName, pszOut, nCapacity);
+    // n is the length when the value fits, else the size it needs.
+    const bool bFits = n < nCapacity && (n != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND);
+    if (!bFits)
+        pszOut[0] = '\0';
+    return bFits;
+}
+
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)
 {
     if (!pszOut || nOutSize == 0)
