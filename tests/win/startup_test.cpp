@@ -440,3 +440,64 @@ TEST(StartupConstants, VersionIsABoundedCopy)
     }
     EXPECT_EQ(0, pfn(nullptr, 8));
 }
+
+namespace
+{
+const char kCopyFolderVariable[] = "WEXLA_TEST_CLIENT_COPY";
+
+// Child: a client library is loaded (from the folder the parent names) but
+// the registry names none. Prints what start-up and minidump init make of it.
+void StartupWithLoadedClientOnly()
+{
+    char szFolder[MAX_PATH] = {};
+    GetEnvironmentVariableA(kCopyFolderVariable, szFolder, MAX_PATH);
+    LoadLibraryA((std::string(szFolder) + "\\wexlaclient.dll").c_str());
+    TWexlaError record = DirtyRecord();
+    int nResult;
+    std::vector<std::string> lines;
+    {
+        DebugStreamCapture capture;
+        nResult = Startup(&record);
+        lines = capture.Lines();
+    }
+    printf("startup %d kind %d \"%s\" lines %u\n", nResult, record.eKind, record.szText,
+           static_cast<unsigned>(lines.size()));
+    const int nInit = Export<int(__cdecl*)(void)>("WexlaMiniDumpInit")();
+    char szWexla2[MAX_PATH] = {};
+    GetModuleFileNameA(GetModuleHandleA("Wexla2.dll"), szWexla2, MAX_PATH);
+    printf("init %d from %s\n", nInit, GetModuleHandleA("Wexla2.dll") ? szWexla2 : "(none)");
+    fflush(stdout);
+    ExitProcess(0);
+}
+
+const ChildScenario kStartupScenarios[] = {{"startup-loaded-client-only", StartupWithLoadedClientOnly}};
+ChildScenarioRegistration g_startupScenarios(kStartupScenarios, 1);
+} // namespace
+
+// Without a registry value, a client library already loaded in the process
+// is not bound; only its folder is kept, where the legacy runtime library is
+// then found.
+TEST(StartupFallback, ALoadedClientLibraryGivesOnlyItsFolder)
+{
+    char szTemp[MAX_PATH];
+    GetTempPathA(MAX_PATH, szTemp);
+    const std::string folder = std::string(szTemp) + "wexla_loaded_client_" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA(StandinClientPath().c_str(), (folder + "\\wexlaclient.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(Wexla2Path("wexla2").c_str(), (folder + "\\Wexla2.dll").c_str(), FALSE));
+
+    PublishedClient noValues;
+    ChildResult child;
+    {
+        ScopedEnvironmentVariable copy(kCopyFolderVariable, folder.c_str());
+        child = RunChildScenario("startup-loaded-client-only");
+    }
+    EXPECT_EQ(0u, child.nExitCode);
+    EXPECT_EQ("startup 0 kind 1 \"WexlaAPI_Init_Internal failed\" lines 1\n"
+              "init 1 from " + folder + "\\Wexla2.dll\n",
+              child.out);
+
+    DeleteFileA((folder + "\\wexlaclient.dll").c_str());
+    DeleteFileA((folder + "\\Wexla2.dll").c_str());
+    RemoveDirectoryA(folder.c_str());
+}
