@@ -140,6 +140,25 @@ void PublishedClient::RemoveValues()
     RegCloseKey(hKey);
 }
 
+EndedProcess::EndedProcess()
+{
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    char szCommand[] = "cmd.exe /c exit 3";
+    EXPECT_TRUE(
+        CreateProcessA(nullptr, szCommand, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &m_info));
+    if (m_info.hProcess)
+        WaitForSingleObject(m_info.hProcess, INFINITE);
+}
+
+EndedProcess::~EndedProcess()
+{
+    if (m_info.hThread)
+        CloseHandle(m_info.hThread);
+    if (m_info.hProcess)
+        CloseHandle(m_info.hProcess);
+}
+
 ScopedEnvironmentVariable::ScopedEnvironmentVariable(const char* pszName, const char* pszValue)
     : m_name(pszName), m_bHad(false)
 {

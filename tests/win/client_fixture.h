@@ -56,6 +56,21 @@ public:
     void RemoveValues();
 };
 
+// A process that has ended but is still held open: its id opens, and its exit
+// code is no longer the still-active code.
+class EndedProcess
+{
+public:
+    EndedProcess();
+    ~EndedProcess();
+    EndedProcess(const EndedProcess&) = delete;
+    EndedProcess& operator=(const EndedProcess&) = delete;
+    uint32_t Pid() const { return m_info.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION m_info = {};
+};
+
 // Sets an environment variable for the scope (null value: removed) and puts
 // the earlier state back.
 class ScopedEnvironmentVariable

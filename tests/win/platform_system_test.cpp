@@ -127,15 +127,8 @@ TEST(Processes, OnlyALiveProcessCounts)
 {
     EXPECT_TRUE(Plat_IsProcessAlive(GetCurrentProcessId()));
     EXPECT_FALSE(Plat_IsProcessAlive(0));
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    char szCommand[] = "cmd.exe /c exit 0";
-    ASSERT_TRUE(CreateProcessA(nullptr, szCommand, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi));
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    EXPECT_FALSE(Plat_IsProcessAlive(pi.dwProcessId)); // ended, still open here
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    EndedProcess ended;
+    EXPECT_FALSE(Plat_IsProcessAlive(ended.Pid())); // ended, still open here
 }
 
 namespace

@@ -137,15 +137,8 @@ TEST_F(StartupTest, AFolderThatFillsTheBufferIsCutToATerminatedText)
 TEST_F(StartupTest, EveryFailureOfTheBindingWritesItsLinesAndRecord)
 {
     const std::string missing = ProgramFolder() + "\\nowhere\\wexlaclient.dll";
-    // A process that has ended but is still open: it opens, and its exit code
-    // is no longer the still-active code.
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    char szCommand[] = "cmd.exe /c exit 3";
-    ASSERT_TRUE(CreateProcessA(nullptr, szCommand, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi));
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    const uint32_t nEndedPid = pi.dwProcessId;
+    EndedProcess ended;
+    const uint32_t nEndedPid = ended.Pid();
 
     struct Case
     {
@@ -199,8 +192,6 @@ TEST_F(StartupTest, EveryFailureOfTheBindingWritesItsLinesAndRecord)
     }
     // The library without a factory was given back at once.
     EXPECT_EQ(nullptr, GetModuleHandleA(Wexla2Path("wexla2").c_str()));
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
 }
 
 TEST_F(StartupTest, AMissingInterfaceOrUserFailsAfterEveryStepAndCleanupGivesTheRestBack)
