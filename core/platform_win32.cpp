@@ -1,6 +1,9 @@
 // Platform layer over the Windows API.
 #include "core/platform.h"
+#include "core/trace_log.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -9,6 +12,7 @@
 void Plat_OutputDebugString(const char* pszText)
 {
     OutputDebugStringA(pszText);
+    TraceLog_Write(pszText);
 }
 
 bool Plat_IsDebuggerPresent()
@@ -31,6 +35,12 @@ void Plat_TerminateProcess(int nExitCode)
     ExitProcess(static_cast<UINT>(nExitCode));
 }
 
+void Plat_SetStdoutBinary()
+{
+    fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
 const char* Plat_GetCommandLine()
 {
     const char* psz = GetCommandLineA();
@@ -49,14 +59,17 @@ bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutS
 {
     if (!pszOut || nOutSize == 0)
         return false;
-    const DWORD nCapacity = nOutSize > MAXDWORD ? MAXDWORD : static_cast<DWORD>(nOutSize);
     SetLastError(ERROR_SUCCESS);
-    const DWORD n = GetEnvironmentVariableA(pszName, pszOut, nCapacity);
-    // n is the length when the value fits, else the size it needs.
-    const bool bFits = n < nCapacity && (n != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND);
-    if (!bFits)
+    DWORD n = GetEnvironmentVariableA(pszName, pszOut, static_cast<DWORD>(nOutSize));
+    if (n == 0)
+    {
+        // An empty value answers 0 too, without an error.
+        if (GetLastError() == ERROR_ENVVAR_NOT_FOUND)
+            return false;
         pszOut[0] = '\0';
-    return bFits;
+        return true;
+    }
+    return n < nOutSize; // otherwise n is the size it needs
 }
 
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)
