@@ -7,6 +7,11 @@
 
 #include "tests/win/msvc_client_objects.h"
 
+// A placeholder position.
+#define UNUSED(n) \
+    virtual void Unused##n() {}
+#define UNUSED_1_TO_6 UNUSED(1) UNUSED(2) UNUSED(3) UNUSED(4) UNUSED(5) UNUSED(6)
+
 namespace
 {
 class CWexlaID
@@ -21,46 +26,36 @@ MsvcClientArguments g_arguments;
 class CUser
 {
 public:
-    virtual void Unused1() {}
-    virtual void Unused2() {}
+    UNUSED(1)
+    UNUSED(2)
     virtual CWexlaID QueryAccountIdentity() { return CWexlaID(MSVC_CLIENT_IDENTITY); }
 };
 
 class CUtils
 {
 public:
-    virtual void Unused1() {}
-    virtual void Unused2() {}
-    virtual void Unused3() {}
-    virtual void Unused4() {}
-    virtual void Unused5() {}
-    virtual void Unused6() {}
-    virtual void Unused7() {}
-    virtual void Unused8() {}
-    virtual void Unused9() {}
+    UNUSED_1_TO_6
+    UNUSED(7)
+    UNUSED(8)
+    UNUSED(9)
     virtual uint32_t QueryRunningAppId() { return 220; }
 };
 
 class CApps
 {
 public:
-    virtual void Unused1() {}
-    virtual void Unused2() {}
-    virtual void Unused3() {}
-    virtual void Unused4() {}
-    virtual void Unused5() {}
-    virtual void Unused6() {}
+    UNUSED_1_TO_6
     virtual bool IsAppOwned(uint32_t uAppId) { return uAppId == 220; }
-    virtual void Unused8() {}
-    virtual void Unused9() {}
-    virtual void Unused10() {}
-    virtual void Unused11() {}
-    virtual void Unused12() {}
-    virtual void Unused13() {}
-    virtual void Unused14() {}
-    virtual void Unused15() {}
-    virtual void Unused16() {}
-    virtual void Unused17() {}
+    UNUSED(8)
+    UNUSED(9)
+    UNUSED(10)
+    UNUSED(11)
+    UNUSED(12)
+    UNUSED(13)
+    UNUSED(14)
+    UNUSED(15)
+    UNUSED(16)
+    UNUSED(17)
     virtual int32_t CollectAppDepots(uint32_t uAppId, uint32_t* pDepots, uint32_t nCapacity)
     {
         g_arguments.uDepotsApp = uAppId;
@@ -95,7 +90,7 @@ public:
         return 1;
     }
     virtual int32_t AttachLoggedOnUser(int32_t hConnection) { return hConnection + 1; }
-    virtual void Unused4() {}
+    UNUSED(4)
     virtual void DetachUser(int32_t hConnection, int32_t hUser)
     {
         g_arguments.hDetachConnection = hConnection;
@@ -108,20 +103,20 @@ public:
         g_arguments.pszUserVersion = pszVersion;
         return &g_user;
     }
-    virtual void Unused7() {}
-    virtual void Unused8() {}
-    virtual void Unused9() {}
+    UNUSED(7)
+    UNUSED(8)
+    UNUSED(9)
     virtual CUtils* ObtainUtilitiesInterface(int32_t hConnection, const char* pszVersion)
     {
         g_arguments.hConnectionOfUtils = hConnection;
         g_arguments.pszUtilsVersion = pszVersion;
         return &g_utils;
     }
-    virtual void Unused11() {}
-    virtual void Unused12() {}
-    virtual void Unused13() {}
-    virtual void Unused14() {}
-    virtual void Unused15() {}
+    UNUSED(11)
+    UNUSED(12)
+    UNUSED(13)
+    UNUSED(14)
+    UNUSED(15)
     virtual CApps* ObtainApplicationsInterface(int32_t hUser, int32_t hConnection, const char* pszVersion)
     {
         g_arguments.hUserOfApps = hUser;
