@@ -26,31 +26,31 @@
     X(WexlaLog, 2, frame, IMPL) \
     X(WexlaLogResourceLoadStarted, 1, frame, IMPL) \
     X(WexlaLogResourceLoadFinished, 1, frame, IMPL) \
-    X(WexlaStartup, 2, startup, PENDING) \
-    X(WexlaCleanup, 1, startup, PENDING) \
-    X(WexlaGetCurrentAppId, 2, startup, PENDING) \
-    X(WexlaGetCurrentCellID, 3, startup, PENDING) \
-    X(WexlaGetLocalClientVersion, 3, startup, PENDING) \
-    X(WexlaGetOfflineStatus, 2, startup, PENDING) \
-    X(WexlaIsLoggedIn, 2, startup, PENDING) \
-    X(WexlaGetVersion, 2, startup, PENDING) \
-    X(WexlaOpenFile, 3, stdio, PENDING) \
-    X(WexlaOpenFileEx, 4, stdio, PENDING) \
-    X(WexlaOpenTmpFile, 1, stdio, PENDING) \
-    X(WexlaCloseFile, 2, stdio, PENDING) \
-    X(WexlaReadFile, 5, stdio, PENDING) \
-    X(WexlaWriteFile, 5, stdio, PENDING) \
-    X(WexlaSeekFile, 4, stdio, PENDING) \
-    X(WexlaTellFile, 2, stdio, PENDING) \
-    X(WexlaSizeFile, 2, stdio, PENDING) \
-    X(WexlaGetc, 2, stdio, PENDING) \
-    X(WexlaPutc, 3, stdio, PENDING) \
-    X(WexlaPrintFile, 3, stdio, PENDING) \
-    X(WexlaSetvBuf, 5, stdio, PENDING) \
-    X(WexlaFlushFile, 2, stdio, PENDING) \
-    X(WexlaMountAppFilesystem, 1, mount, PENDING) \
-    X(WexlaMountFilesystem, 3, mount, PENDING) \
-    X(WexlaUnmountAppFilesystem, 1, mount, PENDING) \
+    X(WexlaStartup, 2, startup, IMPL) \
+    X(WexlaCleanup, 1, startup, IMPL) \
+    X(WexlaGetCurrentAppId, 2, startup, IMPL) \
+    X(WexlaGetCurrentCellID, 3, startup, IMPL) \
+    X(WexlaGetLocalClientVersion, 3, startup, IMPL) \
+    X(WexlaGetOfflineStatus, 2, startup, IMPL) \
+    X(WexlaIsLoggedIn, 2, startup, IMPL) \
+    X(WexlaGetVersion, 2, startup, IMPL) \
+    X(WexlaOpenFile, 3, stdio, IMPL) \
+    X(WexlaOpenFileEx, 4, stdio, IMPL) \
+    X(WexlaOpenTmpFile, 1, stdio, IMPL) \
+    X(WexlaCloseFile, 2, stdio, IMPL) \
+    X(WexlaReadFile, 5, stdio, IMPL) \
+    X(WexlaWriteFile, 5, stdio, IMPL) \
+    X(WexlaSeekFile, 4, stdio, IMPL) \
+    X(WexlaTellFile, 2, stdio, IMPL) \
+    X(WexlaSizeFile, 2, stdio, IMPL) \
+    X(WexlaGetc, 2, stdio, IMPL) \
+    X(WexlaPutc, 3, stdio, IMPL) \
+    X(WexlaPrintFile, 3, stdio, IMPL) \
+    X(WexlaSetvBuf, 5, stdio, IMPL) \
+    X(WexlaFlushFile, 2, stdio, IMPL) \
+    X(WexlaMountAppFilesystem, 1, mount, IMPL) \
+    X(WexlaMountFilesystem, 3, mount, IMPL) \
+    X(WexlaUnmountAppFilesystem, 1, mount, IMPL) \
     X(WexlaFindFirst, 4, find, PENDING) \
     X(WexlaFindNext, 3, find, PENDING) \
     X(WexlaFindClose, 2, find, PENDING) \
@@ -77,12 +77,12 @@
     X(WexlaFindServersNumServers, 1, tickets, PENDING) \
     X(WexlaFindServersIterateServer, 4, tickets, PENDING) \
     X(WexlaFindServersGetErrorString, 0, tickets, PENDING) \
-    X(WexlaMiniDumpInit, 0, minidump, PENDING) \
-    X(WexlaWriteMiniDumpUsingExceptionInfoWithBuildId, 3, minidump, PENDING) \
-    X(WexlaWriteMiniDumpUsingExceptionInfo, 2, minidump, PENDING) \
-    X(WexlaWriteMiniDumpSetComment, 1, minidump, PENDING) \
-    X(WexlaWriteMiniDumpFromAssert, 0, minidump, PENDING) \
-    X(WexlaWriteMiniDumpWithAppID, 0, minidump, PENDING) \
+    X(WexlaMiniDumpInit, 0, minidump, IMPL) \
+    X(WexlaWriteMiniDumpUsingExceptionInfoWithBuildId, 3, minidump, IMPL) \
+    X(WexlaWriteMiniDumpUsingExceptionInfo, 2, minidump, IMPL) \
+    X(WexlaWriteMiniDumpSetComment, 1, minidump, IMPL) \
+    X(WexlaWriteMiniDumpFromAssert, 0, minidump, IMPL) \
+    X(WexlaWriteMiniDumpWithAppID, 0, minidump, IMPL) \
     X(_f, 1, interface, IMPL) \
     X(CreateInterface, 2, interface, IMPL) \
     X(WexlaCreateCachePreloaders, 1, unimplemented, NI_LAST) \
