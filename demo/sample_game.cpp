@@ -121,8 +121,10 @@ R CallMethod(void* pObject, int nPosition, A... args)
 // Positions in the method table of "Wexla006", counting from 1.
 enum EWexla006Method
 {
-    eOpenFile = 16,
+    eOpenFileEx = 17,
     eGetVersion = 20,
+    eCloseFile = 27,
+    eReadFile = 28,
     eFindServersNumServers = 136,
     eReservedReturnsOne = 150,
 };
@@ -142,11 +144,22 @@ void PlayThroughInterfaceObject()
     int nResult = CallMethod<int>(pWexla, eGetVersion, szVersion, static_cast<uint32_t>(sizeof(szVersion)));
     printf("GetVersion through the object: result %d, \"%s\"\n", nResult, szVersion);
 
+    // Version 006's OpenFileEx: path, mode, (unused), size out, (unused), record.
     TWexlaError record;
     memset(&record, 0, sizeof(record));
-    uint32_t hFile = CallMethod<uint32_t>(pWexla, eOpenFile, "no_such_level.bsp", "rb", &record);
-    printf("OpenFile(\"no_such_level.bsp\") through the object: handle %u\n", hFile);
+    uint32_t uSize = 0;
+    uint32_t hFile = CallMethod<uint32_t>(pWexla, eOpenFileEx, "scripts/level1.txt", "rb", 0u, &uSize, 0u, &record);
+    printf("OpenFileEx(\"scripts/level1.txt\") through the object: handle 0x%08x, %u bytes\n", hFile, uSize);
     PrintRecord(record);
+    if (hFile)
+    {
+        char szText[256] = {};
+        uint32_t uWanted = uSize < sizeof(szText) - 1 ? uSize : static_cast<uint32_t>(sizeof(szText) - 1);
+        int nRead = CallMethod<int>(pWexla, eReadFile, static_cast<void*>(szText), 1u, uWanted, hFile, &record);
+        szText[strcspn(szText, "\r\n")] = '\0';
+        printf("  ReadFile through the object: %d bytes, the first line \"%s\"\n", nRead, szText);
+        CallMethod<int>(pWexla, eCloseFile, hFile, &record);
+    }
 
     printf("FindServersNumServers(4) through the object (only logs):\n");
     nResult = CallMethod<int>(pWexla, eFindServersNumServers, 4u);
