@@ -34,29 +34,29 @@
     X(WexlaGetOfflineStatus, 2, startup, PENDING) \
     X(WexlaIsLoggedIn, 2, startup, PENDING) \
     X(WexlaGetVersion, 2, startup, PENDING) \
-    X(WexlaOpenFile, 3, stdio, PENDING) \
-    X(WexlaOpenFileEx, 4, stdio, PENDING) \
-    X(WexlaOpenTmpFile, 1, stdio, PENDING) \
-    X(WexlaCloseFile, 2, stdio, PENDING) \
-    X(WexlaReadFile, 5, stdio, PENDING) \
-    X(WexlaWriteFile, 5, stdio, PENDING) \
-    X(WexlaSeekFile, 4, stdio, PENDING) \
-    X(WexlaTellFile, 2, stdio, PENDING) \
-    X(WexlaSizeFile, 2, stdio, PENDING) \
-    X(WexlaGetc, 2, stdio, PENDING) \
-    X(WexlaPutc, 3, stdio, PENDING) \
-    X(WexlaPrintFile, 3, stdio, PENDING) \
-    X(WexlaSetvBuf, 5, stdio, PENDING) \
-    X(WexlaFlushFile, 2, stdio, PENDING) \
+    X(WexlaOpenFile, 3, stdio, IMPL) \
+    X(WexlaOpenFileEx, 4, stdio, IMPL) \
+    X(WexlaOpenTmpFile, 1, stdio, IMPL) \
+    X(WexlaCloseFile, 2, stdio, IMPL) \
+    X(WexlaReadFile, 5, stdio, IMPL) \
+    X(WexlaWriteFile, 5, stdio, IMPL) \
+    X(WexlaSeekFile, 4, stdio, IMPL) \
+    X(WexlaTellFile, 2, stdio, IMPL) \
+    X(WexlaSizeFile, 2, stdio, IMPL) \
+    X(WexlaGetc, 2, stdio, IMPL) \
+    X(WexlaPutc, 3, stdio, IMPL) \
+    X(WexlaPrintFile, 3, stdio, IMPL) \
+    X(WexlaSetvBuf, 5, stdio, IMPL) \
+    X(WexlaFlushFile, 2, stdio, IMPL) \
     X(WexlaMountAppFilesystem, 1, mount, PENDING) \
     X(WexlaMountFilesystem, 3, mount, PENDING) \
     X(WexlaUnmountAppFilesystem, 1, mount, PENDING) \
-    X(WexlaFindFirst, 4, find, PENDING) \
-    X(WexlaFindNext, 3, find, PENDING) \
-    X(WexlaFindClose, 2, find, PENDING) \
-    X(WexlaStat, 3, find, PENDING) \
-    X(WexlaIsFileImmediatelyAvailable, 2, find, PENDING) \
-    X(WexlaGetLocalFileCopy, 2, find, PENDING) \
+    X(WexlaFindFirst, 4, find, IMPL) \
+    X(WexlaFindNext, 3, find, IMPL) \
+    X(WexlaFindClose, 2, find, IMPL) \
+    X(WexlaStat, 3, find, IMPL) \
+    X(WexlaIsFileImmediatelyAvailable, 2, find, IMPL) \
+    X(WexlaGetLocalFileCopy, 2, find, IMPL) \
     X(WexlaGetAppIds, 3, apps, PENDING) \
     X(WexlaGetAppStats, 2, apps, PENDING) \
     X(WexlaEnumerateApp, 3, apps, PENDING) \
