@@ -116,7 +116,9 @@ struct PlatFindState
 static void CopyFindData(const __finddata64_t& found, PlatFindData* pData)
 {
     memset(pData, 0, sizeof(*pData));
-    strncpy(pData->szName, found.name, sizeof(pData->szName) - 1);
+    static_assert(sizeof(pData->szName) == sizeof(found.name), "name field sizes");
+    memcpy(pData->szName, found.name, sizeof(pData->szName));
+    pData->szName[sizeof(pData->szName) - 1] = '\0';
     pData->nAttributes = found.attrib;
     pData->nSize = found.size;
     pData->nCreateTime = found.time_create;

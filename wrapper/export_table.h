@@ -48,9 +48,9 @@
     X(WexlaPrintFile, 3, stdio, IMPL) \
     X(WexlaSetvBuf, 5, stdio, IMPL) \
     X(WexlaFlushFile, 2, stdio, IMPL) \
-    X(WexlaMountAppFilesystem, 1, mount, PENDING) \
-    X(WexlaMountFilesystem, 3, mount, PENDING) \
-    X(WexlaUnmountAppFilesystem, 1, mount, PENDING) \
+    X(WexlaMountAppFilesystem, 1, mount, IMPL) \
+    X(WexlaMountFilesystem, 3, mount, IMPL) \
+    X(WexlaUnmountAppFilesystem, 1, mount, IMPL) \
     X(WexlaFindFirst, 4, find, IMPL) \
     X(WexlaFindNext, 3, find, IMPL) \
     X(WexlaFindClose, 2, find, IMPL) \
