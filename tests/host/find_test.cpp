@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 using qartest::TempDir;
@@ -487,4 +488,52 @@ TEST(CreateDirectories, CreatesTheMissingChainAndReportsTheLastLevel)
     EXPECT_FALSE(CreateDirectories(dir.Path("a/file/x/y").c_str()));
     // Anything by the name counts as existing.
     EXPECT_TRUE(CreateDirectories(dir.Path("a/file").c_str()));
+}
+
+TEST_F(FindTest, ConcurrentSearchesGetDistinctHandlesAndWholeResults)
+{
+    WriteFile("disk.txt", "x");
+    Mount("pak01", {{"a.txt", "1"}, {"b.txt", "2"}, {"sub/c.txt", "3"}});
+    // A pattern without a folder lists no archive directories.
+    const std::vector<std::string> expected = {"disk.txt", "a.txt", "b.txt"};
+    constexpr int kThreads = 4;
+    constexpr int kSearches = 200;
+    std::vector<std::vector<WexlaFindHandle_t>> handles(kThreads);
+    std::vector<int> failures(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+    {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kSearches; ++i)
+            {
+                TWexlaEntryInfo info;
+                TWexlaError error;
+                const WexlaFindHandle_t hFind = WexlaFindFirst("*", 1, &info, &error);
+                handles[t].push_back(hFind);
+                std::vector<std::string> names;
+                if (hFind)
+                {
+                    do
+                        if (std::string(info.name) != "." && std::string(info.name) != ".." &&
+                            std::string(info.name).rfind("pak01_", 0) != 0)
+                            names.push_back(info.name);
+                    while (WexlaFindNext(hFind, &info, &error) == 0);
+                    WexlaFindClose(hFind, &error);
+                }
+                if (names != expected)
+                    ++failures[t];
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    std::vector<WexlaFindHandle_t> all;
+    for (int t = 0; t < kThreads; ++t)
+    {
+        EXPECT_EQ(0, failures[t]) << "thread " << t;
+        all.insert(all.end(), handles[t].begin(), handles[t].end());
+    }
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(all.end(), std::adjacent_find(all.begin(), all.end())) << "a handle was given twice";
+    EXPECT_NE(0u, all.front());
 }
