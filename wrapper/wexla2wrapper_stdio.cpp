@@ -286,6 +286,22 @@ FILE* DetachStream(WexlaFileHandle_t hFile)
     return pStream;
 }
 
+#ifndef _WIN32
+void ResetFileSystemForTesting()
+{
+    UnmountAll();
+    FileSystemState& fs = g_FileSystem;
+    CReentrantLockGuard guard(fs.lock);
+    fs.streams.ForEach([](FILE* pStream) {
+        if (pStream)
+            fclose(pStream);
+    });
+    fs.streams = CSlotTable<FILE*>(STREAM_SLOT_LIMIT);
+    fs.szWorkingDir[0] = '\0';
+    fs.nWorkingDirLength = 0;
+}
+#endif
+
 WEXLA_API WexlaFileHandle_t WexlaOpenFileEx(const char* pszPath, const char* pszMode, uint32_t* pSize,
                                             TWexlaError* pError)
 {

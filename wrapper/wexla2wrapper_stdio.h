@@ -86,6 +86,12 @@ bool MountAppArchives();
 // destroys every mounted archive.
 void UnmountAll();
 
+#ifndef _WIN32
+// Host tests only: closes every plain stream, unmounts everything and forgets
+// the working-directory prefix, as in a fresh process.
+void ResetFileSystemForTesting();
+#endif
+
 // Stream entry points.
 WEXLA_API WexlaFileHandle_t WexlaOpenFile(const char* pszPath, const char* pszMode, TWexlaError* pError);
 WEXLA_API WexlaFileHandle_t WexlaOpenFileEx(const char* pszPath, const char* pszMode, uint32_t* pSize,
