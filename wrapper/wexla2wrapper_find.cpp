@@ -255,6 +255,14 @@ void SetLocalCopyAllocator(LocalCopyAllocator_t pfnAllocate)
     g_LocalCopy.pfnAllocate = pfnAllocate;
 }
 
+#if !defined(_WIN32)
+void ResetFindTableForTesting()
+{
+    CReentrantLockGuard guard(g_FileSystem.lock);
+    g_FindTable = FindTable();
+}
+#endif
+
 WEXLA_API WexlaFindHandle_t WexlaFindFirst(const char* pszPattern, uint32_t eFilter, TWexlaEntryInfo* pInfo,
                                            TWexlaError* pError)
 {

@@ -12,6 +12,12 @@
 using LocalCopyAllocator_t = void* (*)(size_t nBytes);
 void SetLocalCopyAllocator(LocalCopyAllocator_t pfnAllocate);
 
+#if !defined(_WIN32)
+// Host tests: closes every search and starts the handle counter at 1 again,
+// as in a fresh process.
+void ResetFindTableForTesting();
+#endif
+
 // A search lists disk entries first, then archive directories, then archive
 // files. Filter 0 searches the disk only.
 WEXLA_API WexlaFindHandle_t WexlaFindFirst(const char* pszPattern, uint32_t eFilter, TWexlaEntryInfo* pInfo,
