@@ -1,5 +1,7 @@
 #include "tests/fs/fs_test_support.h"
 
+#include "tests/common/test_pattern.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -116,14 +118,7 @@ std::string Pack(const std::string& relativeBase, const FileList& files, const Q
 
 std::string Pattern(size_t n, uint32_t nSeed)
 {
-    std::string s(n, '\0');
-    uint32_t x = nSeed * 2654435761u + 12345u;
-    for (size_t i = 0; i < n; ++i)
-    {
-        x = x * 1103515245u + 12345u;
-        s[i] = static_cast<char>(x >> 24);
-    }
-    return s;
+    return testcommon::Pattern(n, nSeed);
 }
 
 void WriteMountList(const std::string& text)
