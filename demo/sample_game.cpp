@@ -242,8 +242,8 @@ void ShowSearchAndCopies(const FileApi& fs)
     const char* pszScript = "scripts/level1.txt";
     TWexlaError record;
     char disk[512];
-    printf("before the copy, plain stdio reads %ld bytes of %s\n", DiskBytes(pszScript, disk, sizeof(disk)),
-           pszScript);
+    printf("before the copy, plain stdio %s %s\n",
+           DiskBytes(pszScript, disk, sizeof(disk)) < 0 ? "cannot open" : "already opens", pszScript);
     printf("WexlaGetLocalFileCopy %s: result %d\n", pszScript, find.LocalCopy(pszScript, &record));
     const long nDisk = DiskBytes(pszScript, disk, sizeof(disk));
     char archived[512];
@@ -255,6 +255,8 @@ void ShowSearchAndCopies(const FileApi& fs)
     printf("WexlaGetLocalFileCopy %s again (already on disk): result %d\n", pszScript,
            find.LocalCopy(pszScript, &record));
     printf("WexlaGetLocalFileCopy maps/missing.txt: result %d\n", find.LocalCopy("maps/missing.txt", &record));
+    // The copy on disk and the archived file are both listed, disk first.
+    Search(find, "scripts/*", 1);
     printf("WexlaIsFileImmediatelyAvailable materials/brick.txt: %d\n",
            find.IsAvailable("materials/brick.txt", &record));
 }
