@@ -1,6 +1,7 @@
 // The Windows platform layer's file status, folder creation and file writing,
 // and the long-path forms they hand to the system.
 #include "core/platform.h"
+#include "tests/win/win_test_support.h"
 #include "util/filewriter.h"
 
 #include <gtest/gtest.h>
@@ -26,15 +27,12 @@ class ScratchFolder
 public:
     ScratchFolder()
     {
-        m_path = std::filesystem::temp_directory_path() / "wexla_platform_files_test";
-        std::filesystem::remove_all(m_path);
+        m_path = std::filesystem::temp_directory_path() /
+                 ("wexla_platform_files_test_" + std::to_string(GetCurrentProcessId()));
+        wintest::RemoveTree(m_path.string());
         std::filesystem::create_directories(m_path);
     }
-    ~ScratchFolder()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
+    ~ScratchFolder() { wintest::RemoveTree(m_path.string()); }
     // Absolute, backslash-separated.
     std::string Path(const std::string& relative = "") const
     {
@@ -105,7 +103,9 @@ TEST(PlatformFiles, StatusTellsFilesDirectoriesAndDevicesApart)
         EXPECT_EQ(c.eType, status.eType) << c.path;
         EXPECT_EQ(c.nSize, status.nSize) << c.path;
         if (c.eType == PLAT_PATH_FILE)
+        {
             EXPECT_GT(status.nWriteTime, 1500000000) << c.path; // written just now
+        }
     }
 }
 
@@ -132,4 +132,8 @@ TEST(PlatformFiles, WriterCreatesFoldersPastTheShortPathLimit)
     WIN32_FILE_ATTRIBUTE_DATA data;
     ASSERT_TRUE(GetFileAttributesExW(Plat_WidePathForFileCalls(file.c_str()).c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(1u, data.nFileSizeLow);
+
+    // The long-path form reaches the whole tree for its removal, too.
+    wintest::RemoveTree(scratch.Path("folder_with_a_rather_long_name_0"));
+    EXPECT_FALSE(Plat_PathExists(scratch.Path("folder_with_a_rather_long_name_0").c_str()));
 }
