@@ -388,6 +388,11 @@ TEST(InterfaceObjects, AnObjectObtainedBeforeStartupReachesStartup)
     const int nViaExport = pfn(0, &viaExport);
     EXPECT_EQ(nViaExport, nViaObject);
     EXPECT_TRUE(SameRecord(viaExport, viaObject));
+
+    // Whatever was bound is given back for the tests that follow.
+    auto pfnCleanup = Export<int(__cdecl*)(TWexlaError*)>("WexlaCleanup");
+    ASSERT_NE(nullptr, pfnCleanup);
+    pfnCleanup(&viaExport);
 }
 
 TEST(InterfaceObjects, FileCallsForward)
