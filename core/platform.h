@@ -25,6 +25,18 @@ const char* Plat_GetCommandLine();
 // True when the environment variable exists (even when empty).
 bool Plat_HasEnvironmentVariable(const char* pszName);
 
+// Reads an environment variable as GetEnvironmentVariableA does: the
+// characters stored (terminator excluded) when the value fits in nOutSize
+// bytes, else the size needed including the terminator (nothing stored), or
+// 0 when the variable is not set. nOutSize 0 (pszOut may then be null) only
+// asks for the size.
+uint32_t Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize);
+
+// Has the shell open a file with a parameter text (default verb, no working
+// folder, normal window) without waiting; true when the shell reports
+// success. The POSIX stand-in opens nothing and answers false.
+bool Plat_ShellOpen(const char* pszFile, const char* pszParameters);
+
 // The current working directory; false when it cannot be read or does not fit.
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize);
 

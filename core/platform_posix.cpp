@@ -104,6 +104,23 @@ bool Plat_HasEnvironmentVariable(const char* pszName)
     return getenv(pszName) != nullptr;
 }
 
+uint32_t Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize)
+{
+    const char* pszValue = getenv(pszName);
+    if (!pszValue)
+        return 0;
+    const size_t nLen = strlen(pszValue);
+    if (nLen >= nOutSize)
+        return static_cast<uint32_t>(nLen + 1);
+    memcpy(pszOut, pszValue, nLen + 1);
+    return static_cast<uint32_t>(nLen);
+}
+
+bool Plat_ShellOpen(const char*, const char*)
+{
+    return false;
+}
+
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)
 {
     if (!pszOut || nOutSize == 0)

@@ -2,6 +2,7 @@
 #include "core/platform.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -43,6 +44,18 @@ bool Plat_HasEnvironmentVariable(const char* pszName)
     SetLastError(ERROR_SUCCESS);
     DWORD n = GetEnvironmentVariableA(pszName, &c, 1);
     return n != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+}
+
+uint32_t Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize)
+{
+    char cUnused;
+    return GetEnvironmentVariableA(pszName, nOutSize ? pszOut : &cUnused, nOutSize);
+}
+
+bool Plat_ShellOpen(const char* pszFile, const char* pszParameters)
+{
+    HINSTANCE hResult = ShellExecuteA(nullptr, nullptr, pszFile, pszParameters, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<intptr_t>(hResult) > 32;
 }
 
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)
