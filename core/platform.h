@@ -30,7 +30,7 @@ bool Plat_HasEnvironmentVariable(const char* pszName);
 // bytes, else the size needed including the terminator (nothing stored), or
 // 0 when the variable is not set. nOutSize 0 (pszOut may then be null) only
 // asks for the size.
-uint32_t Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize);
+uint32_t Plat_ReadEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize);
 
 // Has the shell open a file with a parameter text (default verb, no working
 // folder, normal window) without waiting; true when the shell reports

@@ -104,7 +104,7 @@ bool Plat_HasEnvironmentVariable(const char* pszName)
     return getenv(pszName) != nullptr;
 }
 
-uint32_t Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize)
+uint32_t Plat_ReadEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize)
 {
     const char* pszValue = getenv(pszName);
     if (!pszValue)

@@ -46,7 +46,7 @@ bool Plat_HasEnvironmentVariable(const char* pszName)
     return n != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
 }
 
-uint32_t Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize)
+uint32_t Plat_ReadEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize)
 {
     char cUnused;
     return GetEnvironmentVariableA(pszName, nOutSize ? pszOut : &cUnused, nOutSize);

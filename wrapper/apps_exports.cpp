@@ -5,6 +5,7 @@
 #include "wrapper/apps_exports.h"
 
 #include "core/platform.h"
+#include "core/platform_system.h"
 #include "public/wexla_client.h"
 #include "wrapper/app_depots.h"
 #include "wrapper/client_binding.h"
@@ -190,7 +191,7 @@ WEXLA_API int WexlaGetUser(char* pszUser, uint32_t nCapacity, uint32_t* pnLength
     if (!g_ClientBinding.pUser)
         return 0;
     const uint32_t nReadCapacity = pszUser ? nCapacity : 0;
-    const uint32_t nRead = Plat_GetEnvironmentVariable("WexlaUser", pszUser, nReadCapacity);
+    const uint32_t nRead = Plat_ReadEnvironmentVariable("WexlaUser", pszUser, nReadCapacity);
     if (pnLength)
         *pnLength = nRead;
     if (nReadCapacity > 0 && (nRead == 0 || nRead >= nReadCapacity))
