@@ -19,11 +19,19 @@ void Plat_DebugBreak();
 // (a buffered message would otherwise be lost when standard output is a pipe).
 [[noreturn]] void Plat_TerminateProcess(int nExitCode);
 
+// Switches standard output to binary, so bytes written there arrive unchanged
+// (Windows would turn each line feed into CR LF). Nothing to do elsewhere.
+void Plat_SetStdoutBinary();
+
 // The process command line as one text (GetCommandLineA on Windows).
 const char* Plat_GetCommandLine();
 
 // True when the environment variable exists (even when empty).
 bool Plat_HasEnvironmentVariable(const char* pszName);
+
+// Copies the environment variable's value; false when it is not set or its
+// value (with the terminator) does not fit.
+bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize);
 
 // Reads an environment variable as GetEnvironmentVariableA does: the
 // characters stored (terminator excluded) when the value fits in nOutSize

@@ -1,5 +1,6 @@
 // Platform layer over POSIX, for the host build and its tests.
 #include "core/platform.h"
+#include "core/trace_log.h"
 
 #include <pthread.h>
 #include <signal.h>
@@ -57,6 +58,7 @@ void Plat_OutputDebugString(const char* pszText)
 {
     if (g_debugStream.pfnSink)
         g_debugStream.pfnSink(pszText);
+    TraceLog_Write(pszText);
 }
 
 bool Plat_IsDebuggerPresent()
@@ -102,6 +104,19 @@ const char* Plat_GetCommandLine()
 bool Plat_HasEnvironmentVariable(const char* pszName)
 {
     return getenv(pszName) != nullptr;
+}
+
+void Plat_SetStdoutBinary()
+{
+}
+
+bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize)
+{
+    const char* pszValue = getenv(pszName);
+    if (!pszValue || !pszOut || strlen(pszValue) >= nOutSize)
+        return false;
+    memcpy(pszOut, pszValue, strlen(pszValue) + 1);
+    return true;
 }
 
 uint32_t Plat_ReadEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize)

@@ -1,6 +1,9 @@
 // Platform layer over the Windows API.
 #include "core/platform.h"
+#include "core/trace_log.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #include <shellapi.h>
 
@@ -10,6 +13,7 @@
 void Plat_OutputDebugString(const char* pszText)
 {
     OutputDebugStringA(pszText);
+    TraceLog_Write(pszText);
 }
 
 bool Plat_IsDebuggerPresent()
@@ -32,6 +36,12 @@ void Plat_TerminateProcess(int nExitCode)
     ExitProcess(static_cast<UINT>(nExitCode));
 }
 
+void Plat_SetStdoutBinary()
+{
+    fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
 const char* Plat_GetCommandLine()
 {
     const char* psz = GetCommandLineA();
@@ -44,6 +54,23 @@ bool Plat_HasEnvironmentVariable(const char* pszName)
     SetLastError(ERROR_SUCCESS);
     DWORD n = GetEnvironmentVariableA(pszName, &c, 1);
     return n != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+}
+
+bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize)
+{
+    if (!pszOut || nOutSize == 0)
+        return false;
+    SetLastError(ERROR_SUCCESS);
+    DWORD n = GetEnvironmentVariableA(pszName, pszOut, static_cast<DWORD>(nOutSize));
+    if (n == 0)
+    {
+        // An empty value answers 0 too, without an error.
+        if (GetLastError() == ERROR_ENVVAR_NOT_FOUND)
+            return false;
+        pszOut[0] = '\0';
+        return true;
+    }
+    return n < nOutSize; // otherwise n is the size it needs
 }
 
 uint32_t Plat_ReadEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize)

@@ -1,6 +1,7 @@
 // The legacy entry points without a counterpart on the current platform. Each
 // writes "Wrapper not implemented" into the caller's record (directly, without
-// clearing it first), names itself on the debugger stream and returns 0.
+// clearing it first; a game that passes no record gets no write), names itself
+// on the debugger stream and returns 0.
 // Entry points whose family is not built yet get a placeholder answering 0.
 #include "wrapper/export_table.h"
 #include "wrapper/wexla_frame.h"
@@ -16,10 +17,13 @@ constexpr char kNotImplemented[] = "Wrapper not implemented";
 
 int ReportNotImplemented(TWexlaError* pError, const char* pszName)
 {
-    pError->eKind = eWexlaErrorFailed;
-    pError->eDetailType = 0;
-    pError->nDetailCode = 0;
-    memcpy(pError->szText, kNotImplemented, sizeof(kNotImplemented)); // text and its NUL only
+    if (pError)
+    {
+        pError->eKind = eWexlaErrorFailed;
+        pError->eDetailType = 0;
+        pError->nDetailCode = 0;
+        memcpy(pError->szText, kNotImplemented, sizeof(kNotImplemented)); // text and its NUL only
+    }
 
     char szLine[128];
     snprintf(szLine, sizeof(szLine), "%s:%s", kNotImplemented, pszName);

@@ -107,4 +107,21 @@ TEST_P(UnimplementedEntryPoint, ReportsNotImplementedAndLeavesTheStackToTheCalle
     EXPECT_EQ(std::string("Wrapper not implemented:") + e.pszName, lines[0]);
 }
 
+TEST_P(UnimplementedEntryPoint, AcceptsAnAbsentRecord)
+{
+    const Unimplemented& e = GetParam();
+    void* pfn = reinterpret_cast<void*>(GetProcAddress(Wexla(), e.pszName));
+    ASSERT_NE(nullptr, pfn);
+    TWexlaError untouched = DirtyRecord('3');
+    std::vector<uintptr_t> args(static_cast<size_t>(e.nArgs), reinterpret_cast<uintptr_t>(&untouched));
+    args[e.eKind == ExportKind::NI_FIRST ? 0 : args.size() - 1] = 0;
+
+    DebugStreamCapture capture;
+    const MeasuredCall call = CallCdecl(pfn, args);
+    EXPECT_EQ(0u, static_cast<uint32_t>(call.nResult));
+    const TWexlaError expected = DirtyRecord('3');
+    EXPECT_EQ(0, memcmp(&untouched, &expected, sizeof(TWexlaError))) << "other arguments are not written";
+    EXPECT_EQ(std::vector<std::string>{std::string("Wrapper not implemented:") + e.pszName}, capture.Lines());
+}
+
 INSTANTIATE_TEST_SUITE_P(All, UnimplementedEntryPoint, ::testing::ValuesIn(kEntryPoints), NameOf);
