@@ -26,14 +26,14 @@
     X(WexlaLog, 2, frame, IMPL) \
     X(WexlaLogResourceLoadStarted, 1, frame, IMPL) \
     X(WexlaLogResourceLoadFinished, 1, frame, IMPL) \
-    X(WexlaStartup, 2, startup, PENDING) \
-    X(WexlaCleanup, 1, startup, PENDING) \
-    X(WexlaGetCurrentAppId, 2, startup, PENDING) \
-    X(WexlaGetCurrentCellID, 3, startup, PENDING) \
-    X(WexlaGetLocalClientVersion, 3, startup, PENDING) \
-    X(WexlaGetOfflineStatus, 2, startup, PENDING) \
-    X(WexlaIsLoggedIn, 2, startup, PENDING) \
-    X(WexlaGetVersion, 2, startup, PENDING) \
+    X(WexlaStartup, 2, startup, IMPL) \
+    X(WexlaCleanup, 1, startup, IMPL) \
+    X(WexlaGetCurrentAppId, 2, startup, IMPL) \
+    X(WexlaGetCurrentCellID, 3, startup, IMPL) \
+    X(WexlaGetLocalClientVersion, 3, startup, IMPL) \
+    X(WexlaGetOfflineStatus, 2, startup, IMPL) \
+    X(WexlaIsLoggedIn, 2, startup, IMPL) \
+    X(WexlaGetVersion, 2, startup, IMPL) \
     X(WexlaOpenFile, 3, stdio, PENDING) \
     X(WexlaOpenFileEx, 4, stdio, PENDING) \
     X(WexlaOpenTmpFile, 1, stdio, PENDING) \
@@ -77,12 +77,12 @@
     X(WexlaFindServersNumServers, 1, tickets, IMPL) \
     X(WexlaFindServersIterateServer, 4, tickets, IMPL) \
     X(WexlaFindServersGetErrorString, 0, tickets, IMPL) \
-    X(WexlaMiniDumpInit, 0, minidump, PENDING) \
-    X(WexlaWriteMiniDumpUsingExceptionInfoWithBuildId, 3, minidump, PENDING) \
-    X(WexlaWriteMiniDumpUsingExceptionInfo, 2, minidump, PENDING) \
-    X(WexlaWriteMiniDumpSetComment, 1, minidump, PENDING) \
-    X(WexlaWriteMiniDumpFromAssert, 0, minidump, PENDING) \
-    X(WexlaWriteMiniDumpWithAppID, 0, minidump, PENDING) \
+    X(WexlaMiniDumpInit, 0, minidump, IMPL) \
+    X(WexlaWriteMiniDumpUsingExceptionInfoWithBuildId, 3, minidump, IMPL) \
+    X(WexlaWriteMiniDumpUsingExceptionInfo, 2, minidump, IMPL) \
+    X(WexlaWriteMiniDumpSetComment, 1, minidump, IMPL) \
+    X(WexlaWriteMiniDumpFromAssert, 0, minidump, IMPL) \
+    X(WexlaWriteMiniDumpWithAppID, 0, minidump, IMPL) \
     X(_f, 1, interface, PENDING) \
     X(CreateInterface, 2, interface, PENDING) \
     X(WexlaCreateCachePreloaders, 1, unimplemented, NI_LAST) \
