@@ -40,11 +40,6 @@ bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutS
 // asks for the size.
 uint32_t Plat_ReadEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize);
 
-// Has the shell open a file with a parameter text (default verb, no working
-// folder, normal window) without waiting; true when the shell reports
-// success. The POSIX stand-in opens nothing and answers false.
-bool Plat_ShellOpen(const char* pszFile, const char* pszParameters);
-
 // The current working directory; false when it cannot be read or does not fit.
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize);
 

@@ -131,11 +131,6 @@ uint32_t Plat_ReadEnvironmentVariable(const char* pszName, char* pszOut, uint32_
     return static_cast<uint32_t>(nLen);
 }
 
-bool Plat_ShellOpen(const char*, const char*)
-{
-    return false;
-}
-
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)
 {
     if (!pszOut || nOutSize == 0)

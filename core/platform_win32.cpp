@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -77,12 +76,6 @@ uint32_t Plat_ReadEnvironmentVariable(const char* pszName, char* pszOut, uint32_
 {
     char cUnused;
     return GetEnvironmentVariableA(pszName, nOutSize ? pszOut : &cUnused, nOutSize);
-}
-
-bool Plat_ShellOpen(const char* pszFile, const char* pszParameters)
-{
-    HINSTANCE hResult = ShellExecuteA(nullptr, nullptr, pszFile, pszParameters, nullptr, SW_SHOWNORMAL);
-    return reinterpret_cast<intptr_t>(hResult) > 32;
 }
 
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)

@@ -1,12 +1,14 @@
 // Application queries through the exports: the answers made from fixed data,
 // the ones asked of the stand-in client once started, and every query made
 // while no client is bound.
-#include "tests/win/bound_client.h"
+#include "tests/win/client_fixture.h"
+#include "tests/win/export_rows.h"
 #include "tests/win/win_test_support.h"
 #include "wrapper/apps_exports.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -71,22 +73,48 @@ TWexlaUserIdentity LegacyUser(uint32_t nAccount)
     return user;
 }
 
-void SetEnvironment(const char* pszName, const char* pszValue)
+// WexlaCleanup: the interfaces are given back, as before any start-up.
+void UnbindClient()
 {
-    SetEnvironmentVariableA(pszName, pszValue);
+    TWexlaError record;
+    Export<int(__cdecl*)(TWexlaError*)>("WexlaCleanup")(&record);
 }
 
+bool WasCalled(const std::string& call)
+{
+    const std::vector<std::string> calls = StandinClientCalls();
+    return std::find(calls.begin(), calls.end(), call) != calls.end();
+}
+
+// WexlaStartup over the stand-in; true when the library obtained the
+// applications interface (mounting may still fail: the queries do not need it).
+bool BindClient()
+{
+    TWexlaError record;
+    Export<int(__cdecl*)(uint32_t, TWexlaError*)>("WexlaStartup")(0, &record);
+    return WasCalled("ObtainApplicationsInterface(1,1,WEXLAAPPS_INTERFACE_VERSION008)");
+}
+
+// A library started over the stand-in client with its default answers.
 class AppsBound : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_client.Start()) << "the library did not bind the stand-in client"; }
-    const StandinClientApi& Client() const { return m_client.Standin(); }
+    void SetUp() override
+    {
+        UnbindClient();
+        m_published.PublishStandin();
+        StandinClient().StandinClient_Reset();
+        ASSERT_TRUE(BindClient()) << "the library did not bind the stand-in client";
+    }
+    void TearDown() override { UnbindClient(); }
+    StandinClientApi& Client() const { return StandinClient(); }
     void SetDepots(uint32_t uAppId, std::initializer_list<uint32_t> depots) const
     {
         Client().StandinClient_SetAppDepots(uAppId, depots.begin(), static_cast<int32_t>(depots.size()));
     }
 
-    BoundClient m_client;
+    PublishedClient m_published;
+    ScopedEnvironmentVariable m_noGameId{"WexlaGameId", nullptr};
     AppsApi m_api;
 };
 
@@ -281,8 +309,8 @@ TEST_F(AppsBound, EnumerationAsksTheClientForFolderAndDepots)
     EXPECT_EQ(eWexlaErrorNone, record.eKind);
     EXPECT_STREQ("C:\\Games\\Tork", app.szFolder);
     EXPECT_EQ(2u, app.record.nDependencyCount);
-    EXPECT_TRUE(m_client.WasCalled("QueryAppFolder(8600,260)"));
-    EXPECT_TRUE(m_client.WasCalled("CollectAppDepots(8600,32)"));
+    EXPECT_TRUE(WasCalled("QueryAppFolder(8600,260)"));
+    EXPECT_TRUE(WasCalled("CollectAppDepots(8600,32)"));
 }
 
 TEST_F(AppsBound, DependenciesByIndexUpToTheDepotCount)
@@ -313,7 +341,7 @@ TEST_F(AppsBound, DependenciesByIndexUpToTheDepotCount)
         EXPECT_STREQ(c.pszFolder, dependency.szFolder) << c.uIndex;
         EXPECT_EQ(eWexlaErrorNone, record.eKind);
     }
-    EXPECT_TRUE(m_client.WasCalled("QueryAppFolder(8600,255)"));
+    EXPECT_TRUE(WasCalled("QueryAppFolder(8600,255)"));
 }
 
 // A client that claims more depots than it was given room for, or a negative
@@ -411,7 +439,7 @@ TEST_F(AppsBound, DepotUpdateStatsFollowTheEnumeratingApplication)
     SetDepots(8600, {8602});
     EXPECT_EQ(1, m_api.pfnWexlaGetAppUpdateStats(8601, 1, &progress, nullptr));
     EXPECT_EQ(0u, progress.nDone) << "no longer listed";
-    EXPECT_TRUE(m_client.WasCalled("CollectAppDepots(8600,32)"));
+    EXPECT_TRUE(WasCalled("CollectAppDepots(8600,32)"));
 }
 
 TEST_F(AppsBound, UpdateStatsOfAnUnknownDepotAskAboutTheRunningApplication)
@@ -419,14 +447,14 @@ TEST_F(AppsBound, UpdateStatsOfAnUnknownDepotAskAboutTheRunningApplication)
     // The running application is learned at start-up: bind again with one.
     UnbindClient();
     Client().StandinClient_SetRunningAppId(44620);
-    ASSERT_TRUE(m_client.Start());
+    ASSERT_TRUE(BindClient());
     SetDepots(44620, {44621});
     Client().StandinClient_ClearCalls();
 
     TWexlaUpdateProgress progress;
     EXPECT_EQ(1, m_api.pfnWexlaGetAppUpdateStats(44621, 0, &progress, nullptr));
     EXPECT_EQ(1048576u, progress.nDone);
-    EXPECT_TRUE(m_client.WasCalled("CollectAppDepots(44620,32)"));
+    EXPECT_TRUE(WasCalled("CollectAppDepots(44620,32)"));
     EXPECT_EQ(1, m_api.pfnWexlaGetAppUpdateStats(55555, 0, &progress, nullptr));
     EXPECT_EQ(0u, progress.nDone);
 }
@@ -442,13 +470,13 @@ TEST_F(AppsBound, ApplicationUpdateStatsAskWhetherItIsOnDisk)
         EXPECT_EQ(1048576u, progress.nTotal);
         EXPECT_EQ(c.second, progress.nDone) << c.first;
     }
-    EXPECT_TRUE(m_client.WasCalled("IsAppOnDisk(8600)"));
+    EXPECT_TRUE(WasCalled("IsAppOnDisk(8600)"));
 }
 
 TEST_F(AppsBound, UserNameComesFromTheEnvironmentAndIdentityFromTheClient)
 {
     Client().StandinClient_SetAccountIdentity(Identity(12345, 1, 1, 1));
-    SetEnvironment("WexlaUser", "player1");
+    ScopedEnvironmentVariable user("WexlaUser", "player1");
     struct Case
     {
         const char* pszWhat;
@@ -485,11 +513,46 @@ TEST_F(AppsBound, UserNameComesFromTheEnvironmentAndIdentityFromTheClient)
         EXPECT_EQ(eWexlaErrorNone, record.eKind);
     }
 
-    SetEnvironment("WexlaUser", nullptr);
+    ScopedEnvironmentVariable noUser("WexlaUser", nullptr);
     char szUser[16] = "stale";
     uint32_t nLength = 99;
     EXPECT_EQ(1, m_api.pfnWexlaGetUser(szUser, sizeof(szUser), &nLength, nullptr, nullptr));
     EXPECT_EQ(0u, nLength) << "not set";
     EXPECT_STREQ("", szUser) << "no stale name left behind";
     EXPECT_EQ(1, m_api.pfnWexlaGetUser(nullptr, 0, nullptr, nullptr, nullptr)) << "every output optional";
+}
+
+// ---- Every entry point of the two families --------------------------------------
+
+// Each called with all its arguments 0 (every pointer null): nothing is written
+// through a null output, and the caller removes the arguments. The launch is
+// left out: with a published install path it would start the client.
+void CallEveryQueryWithNullArguments()
+{
+    for (const ExportRow& row : kExportRows)
+    {
+        const std::string family = row.pszFamily;
+        if ((family != "apps" && family != "tickets") || std::string(row.pszName) == "WexlaLaunchApp")
+            continue;
+        void* pfn = reinterpret_cast<void*>(GetProcAddress(Wexla(), row.pszName));
+        ASSERT_NE(nullptr, pfn) << row.pszName;
+        const MeasuredCall call = CallCdecl(pfn, std::vector<uintptr_t>(static_cast<size_t>(row.nArgs), 0));
+        if (call.bStackMeasured)
+        {
+            EXPECT_EQ(0, call.nStackDrift) << row.pszName;
+        }
+    }
+}
+
+TEST_F(AppsUnbound, EveryEntryPointToleratesNullOutputs)
+{
+    CallEveryQueryWithNullArguments();
+}
+
+TEST_F(AppsBound, EveryEntryPointToleratesNullOutputs)
+{
+    Client().StandinClient_SetAppOwned(0, 1);
+    SetDepots(0, {1, 2});
+    ScopedEnvironmentVariable user("WexlaUser", "player1");
+    CallEveryQueryWithNullArguments();
 }

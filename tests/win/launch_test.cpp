@@ -1,7 +1,7 @@
 // Launching through the platform client: the stand-in wexla.exe records the
 // command line the shell handed it.
 #include "standins/wexlaexe/standin_wexlaexe.h"
-#include "tests/win/bound_client.h"
+#include "tests/win/client_fixture.h"
 #include "tests/win/win_test_support.h"
 #include "wrapper/apps_exports.h"
 
@@ -46,15 +46,12 @@ protected:
         GetTempPathA(MAX_PATH, szTemp);
         m_log = std::string(szTemp) + "wexla_launch_test.txt";
         DeleteFileA(m_log.c_str());
-        SetEnvironmentVariableA(STANDIN_WEXLAEXE_LOG_VARIABLE, m_log.c_str());
-        std::string folder = TestProgramFolder();
-        folder.pop_back(); // the library adds the separator
-        SetInstallPath(folder.c_str());
+        SetEnvironmentVariableA(STANDIN_WEXLAEXE_LOG_VARIABLE, m_log.c_str()); // put back by m_logVariable
+        SetInstallPath(ProgramFolder().c_str()); // the stand-in wexla.exe is there
     }
     void TearDown() override
     {
         SetInstallPath(nullptr);
-        SetEnvironmentVariableA(STANDIN_WEXLAEXE_LOG_VARIABLE, nullptr);
         DeleteFileA(m_log.c_str());
     }
 
@@ -81,6 +78,7 @@ protected:
     }
 
     std::string m_log;
+    ScopedEnvironmentVariable m_logVariable{STANDIN_WEXLAEXE_LOG_VARIABLE, nullptr};
     decltype(&WexlaLaunchApp) m_pfnLaunch = Export<decltype(&WexlaLaunchApp)>("WexlaLaunchApp");
 };
 } // namespace
@@ -119,7 +117,7 @@ TEST_F(Launch, FailsWithAClearRecordWhenTheExecutableCannotBeStarted)
         std::string installPath;
     };
     const Case kCases[] = {
-        {"a folder without the client", TestProgramFolder() + "no-such-folder"},
+        {"a folder without the client", ProgramFolder() + "\\no-such-folder"},
         {"a path that does not fit", std::string(255, 'd')},
     };
     for (const Case& c : kCases)

@@ -1,7 +1,9 @@
 // User identity tickets end to end and the server list, through the exports.
 // The ticket ring is process-wide, so these tests compare handles with each
 // other; a fresh library's first handle is checked in a child process.
+#include "tests/win/client_fixture.h"
 #include "tests/win/win_test_support.h"
+#include "wrapper/apps_exports.h"
 #include "wrapper/tickets_exports.h"
 
 #include <gtest/gtest.h>
@@ -298,4 +300,44 @@ TEST(ServerList, ErrorStringIsTheFixedText)
     auto pfnError = Export<decltype(&WexlaFindServersGetErrorString)>("WexlaFindServersGetErrorString");
     ASSERT_NE(nullptr, pfnError);
     EXPECT_STREQ("Wrapper not implemented: WexlaFindServersXXX", pfnError());
+}
+
+// With a client bound, the ticket carries the logged-on user, and validation
+// hands back the same identity WexlaGetUser reports.
+TEST(TicketsBound, ValidationYieldsTheUserWexlaGetUserReports)
+{
+    TWexlaError record;
+    auto pfnCleanup = Export<int(__cdecl*)(TWexlaError*)>("WexlaCleanup");
+    pfnCleanup(&record);
+    PublishedClient published;
+    published.PublishStandin();
+    ScopedEnvironmentVariable noGameId("WexlaGameId", nullptr);
+    StandinClient().StandinClient_Reset();
+    // Account 12345, instance 1, type 1, universe 1.
+    StandinClient().StandinClient_SetAccountIdentity(0x0110000100003039ull);
+    Export<int(__cdecl*)(uint32_t, TWexlaError*)>("WexlaStartup")(0, &record);
+
+    TWexlaUserIdentity reported;
+    memset(&reported, 0, sizeof(reported));
+    ASSERT_EQ(1, Export<decltype(&WexlaGetUser)>("WexlaGetUser")(nullptr, 0, nullptr, &reported, nullptr));
+    EXPECT_EQ(6172u, reported.nAccountHigh);
+    EXPECT_EQ(1u, reported.nAccountLowBit);
+
+    TicketApi api;
+    const uint32_t hValidation = api.Start(api.Make());
+    TWexlaUserIdentity validated;
+    memset(&validated, 0xEE, sizeof(validated));
+    uint32_t nExtra = 99;
+    EXPECT_EQ(eWexlaTicketOk, api.pfnPoll(hValidation, &validated, &nExtra, 0, 0, nullptr));
+    EXPECT_EQ(0u, validated.nHeader);
+    EXPECT_EQ(reported.nAccountHigh, validated.nAccountHigh);
+    EXPECT_EQ(reported.nAccountLowBit, validated.nAccountLowBit);
+    EXPECT_EQ(0u, nExtra);
+    pfnCleanup(&record);
+
+    // Without a client the ticket still validates, naming account 0.
+    const uint32_t hUnbound = api.Start(api.Make());
+    EXPECT_EQ(eWexlaTicketOk, api.pfnPoll(hUnbound, &validated, nullptr, 0, 0, nullptr));
+    EXPECT_EQ(0u, validated.nAccountHigh);
+    EXPECT_EQ(0u, validated.nAccountLowBit);
 }
