@@ -28,6 +28,66 @@ void PrintRecord(const TWexlaError& record)
     printf("  error record: kind %d, text \"%s\"\n", record.eKind, record.szText);
 }
 
+// Publishes the stand-in client beside this program as a running client
+// does (its library path and a live process id in the current user's
+// registry, 32-bit view), points it at its answers, and starts up.
+bool StartUpAgainstClient()
+{
+    char szFolder[MAX_PATH];
+    const DWORD nLen = GetModuleFileNameA(nullptr, szFolder, MAX_PATH);
+    szFolder[nLen] = '\0';
+    if (char* pSlash = strrchr(szFolder, '\\'))
+        *pSlash = '\0';
+    char szPath[MAX_PATH + 32];
+    HKEY hKey = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Ubrix\\Wexla\\ActiveProcess", 0, nullptr, 0,
+                        KEY_WRITE | KEY_WOW64_32KEY, nullptr, &hKey, nullptr) == ERROR_SUCCESS)
+    {
+        snprintf(szPath, sizeof(szPath), "%s\\wexlaclient.dll", szFolder);
+        RegSetValueExA(hKey, "WexlaClientDll", 0, REG_SZ, reinterpret_cast<const BYTE*>(szPath),
+                       static_cast<DWORD>(strlen(szPath) + 1));
+        const DWORD nPid = GetCurrentProcessId();
+        RegSetValueExA(hKey, "pid", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&nPid), sizeof(nPid));
+        RegCloseKey(hKey);
+    }
+    if (GetEnvironmentVariableA("WEXLACLIENT_STANDIN_SCRIPT", nullptr, 0) == 0)
+    {
+        snprintf(szPath, sizeof(szPath), "%s\\wexlaclient_demo.txt", szFolder);
+        SetEnvironmentVariableA("WEXLACLIENT_STANDIN_SCRIPT", szPath);
+    }
+
+    TWexlaError record;
+    printf("WexlaStartup against the stand-in client:\n");
+    const int nResult = Import<int(__cdecl*)(uint32_t, TWexlaError*)>("WexlaStartup")(0, &record);
+    printf("  result %d\n", nResult);
+    PrintRecord(record);
+    uint32_t uAppId = 0;
+    Import<int(__cdecl*)(uint32_t*, TWexlaError*)>("WexlaGetCurrentAppId")(&uAppId, &record);
+    printf("  running application %u\n", uAppId);
+    // The stand-in client's log: what start-up asked of it, in order.
+    if (HMODULE hClient = GetModuleHandleA("wexlaclient.dll"))
+    {
+        auto pfnCount = reinterpret_cast<int(__cdecl*)(void)>(
+            reinterpret_cast<void*>(GetProcAddress(hClient, "StandinClient_CallCount")));
+        auto pfnCallAt = reinterpret_cast<const char*(__cdecl*)(int)>(
+            reinterpret_cast<void*>(GetProcAddress(hClient, "StandinClient_CallAt")));
+        if (pfnCount && pfnCallAt)
+            for (int i = 0; i < pfnCount(); ++i)
+                printf("  client call: %s\n", pfnCallAt(i));
+    }
+    char szVersion[16];
+    Import<int(__cdecl*)(char*, int32_t)>("WexlaGetVersion")(szVersion, sizeof(szVersion));
+    printf("  library version %s\n", szVersion);
+    return nResult == 1;
+}
+
+void CleanUpClient()
+{
+    TWexlaError record;
+    printf("WexlaCleanup:\n");
+    printf("  result %d\n", Import<int(__cdecl*)(TWexlaError*)>("WexlaCleanup")(&record));
+}
+
 // Shows what the library writes to the debugger output stream: each
 // OutputDebugStringA text arrives here as a continuable exception.
 LONG CALLBACK ShowDebuggerText(EXCEPTION_POINTERS* pInfo)
@@ -50,6 +110,8 @@ int main()
         printf("  could not load wexla.dll (error %lu)\n", GetLastError());
         return 1;
     }
+
+    StartUpAgainstClient();
 
     TWexlaError record;
     memset(&record, 0, sizeof(record));
@@ -76,6 +138,7 @@ int main()
     Import<TWexlaError*(__cdecl*)(TWexlaError*)>("WexlaClearError")(&record);
     PrintRecord(record);
 
+    CleanUpClient();
     FreeLibrary(g_hWexla);
     printf("sample game: done\n");
     return 0;
