@@ -65,6 +65,32 @@ bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor);
 // answers true.
 bool Plat_IsWindowsWorkstation();
 
+// The null device's name for fopen ("nul:" on Windows).
+const char* Plat_NullDevicePath();
+
+// Directory search. The pattern is a folder and a name pattern with '*' and
+// '?' ("C:\game\qars\depot_*_dir.qar", either separator); names match
+// without regard to letter case, and "." and ".." are listed like any other
+// entry, as the Windows C runtime does. Entries come in the order the file
+// system lists them.
+struct PlatFindData
+{
+    char szName[260];
+    uint32_t nAttributes; // Windows attribute bits: 0x01 read-only, 0x02 hidden, 0x10 directory
+    int64_t nSize;
+    int64_t nCreateTime; // seconds since 1970-01-01 UTC
+    int64_t nAccessTime;
+    int64_t nWriteTime;
+};
+constexpr uint32_t PLAT_ATTRIBUTE_DIRECTORY = 0x10;
+struct PlatFindState;
+// The first match into *pData, or null when nothing matches (or the folder
+// does not exist). A search that was started ends with Plat_FindClose.
+PlatFindState* Plat_FindFirst(const char* pszPattern, PlatFindData* pData);
+// The next match; false at the end.
+bool Plat_FindNext(PlatFindState* pFind, PlatFindData* pData);
+void Plat_FindClose(PlatFindState* pFind);
+
 #ifndef _WIN32
 // Host build only: hooks for tests. The sink receives everything written to
 // the debugger output stream; the override replaces the command line.

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstring>
@@ -138,4 +139,54 @@ bool Plat_IsWindowsWorkstation()
     info.wProductType = VER_NT_WORKSTATION;
     const DWORDLONG nMask = VerSetConditionMask(0, VER_PRODUCT_TYPE, VER_EQUAL);
     return VerifyVersionInfoW(&info, VER_PRODUCT_TYPE, nMask) != FALSE;
+}
+
+struct PlatFindState
+{
+    intptr_t hFind;
+};
+
+static void CopyFindData(const __finddata64_t& found, PlatFindData* pData)
+{
+    memset(pData, 0, sizeof(*pData));
+    static_assert(sizeof(pData->szName) == sizeof(found.name), "name field sizes");
+    memcpy(pData->szName, found.name, sizeof(pData->szName));
+    pData->szName[sizeof(pData->szName) - 1] = '\0';
+    pData->nAttributes = found.attrib;
+    pData->nSize = found.size;
+    pData->nCreateTime = found.time_create;
+    pData->nAccessTime = found.time_access;
+    pData->nWriteTime = found.time_write;
+}
+
+PlatFindState* Plat_FindFirst(const char* pszPattern, PlatFindData* pData)
+{
+    __finddata64_t found;
+    intptr_t hFind = _findfirst64(pszPattern, &found);
+    if (hFind == -1)
+        return nullptr;
+    CopyFindData(found, pData);
+    return new PlatFindState{hFind};
+}
+
+bool Plat_FindNext(PlatFindState* pFind, PlatFindData* pData)
+{
+    __finddata64_t found;
+    if (!pFind || _findnext64(pFind->hFind, &found) != 0)
+        return false;
+    CopyFindData(found, pData);
+    return true;
+}
+
+void Plat_FindClose(PlatFindState* pFind)
+{
+    if (!pFind)
+        return;
+    _findclose(pFind->hFind);
+    delete pFind;
+}
+
+const char* Plat_NullDevicePath()
+{
+    return "nul:";
 }

@@ -12,6 +12,9 @@
 #else
 #define WEXLA_THISCALL // one calling convention for methods on 64-bit
 #endif
+#if !defined(_WIN32) && !defined(__cdecl)
+#define __cdecl // host builds: one calling convention
+#endif
 
 // Names handed to the factory and to the Obtain methods.
 #define WEXLA_CLIENT_INTERFACE_VERSION "WexlaClient017"

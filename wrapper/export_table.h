@@ -34,23 +34,23 @@
     X(WexlaGetOfflineStatus, 2, startup, IMPL) \
     X(WexlaIsLoggedIn, 2, startup, IMPL) \
     X(WexlaGetVersion, 2, startup, IMPL) \
-    X(WexlaOpenFile, 3, stdio, PENDING) \
-    X(WexlaOpenFileEx, 4, stdio, PENDING) \
-    X(WexlaOpenTmpFile, 1, stdio, PENDING) \
-    X(WexlaCloseFile, 2, stdio, PENDING) \
-    X(WexlaReadFile, 5, stdio, PENDING) \
-    X(WexlaWriteFile, 5, stdio, PENDING) \
-    X(WexlaSeekFile, 4, stdio, PENDING) \
-    X(WexlaTellFile, 2, stdio, PENDING) \
-    X(WexlaSizeFile, 2, stdio, PENDING) \
-    X(WexlaGetc, 2, stdio, PENDING) \
-    X(WexlaPutc, 3, stdio, PENDING) \
-    X(WexlaPrintFile, 3, stdio, PENDING) \
-    X(WexlaSetvBuf, 5, stdio, PENDING) \
-    X(WexlaFlushFile, 2, stdio, PENDING) \
-    X(WexlaMountAppFilesystem, 1, mount, PENDING) \
-    X(WexlaMountFilesystem, 3, mount, PENDING) \
-    X(WexlaUnmountAppFilesystem, 1, mount, PENDING) \
+    X(WexlaOpenFile, 3, stdio, IMPL) \
+    X(WexlaOpenFileEx, 4, stdio, IMPL) \
+    X(WexlaOpenTmpFile, 1, stdio, IMPL) \
+    X(WexlaCloseFile, 2, stdio, IMPL) \
+    X(WexlaReadFile, 5, stdio, IMPL) \
+    X(WexlaWriteFile, 5, stdio, IMPL) \
+    X(WexlaSeekFile, 4, stdio, IMPL) \
+    X(WexlaTellFile, 2, stdio, IMPL) \
+    X(WexlaSizeFile, 2, stdio, IMPL) \
+    X(WexlaGetc, 2, stdio, IMPL) \
+    X(WexlaPutc, 3, stdio, IMPL) \
+    X(WexlaPrintFile, 3, stdio, IMPL) \
+    X(WexlaSetvBuf, 5, stdio, IMPL) \
+    X(WexlaFlushFile, 2, stdio, IMPL) \
+    X(WexlaMountAppFilesystem, 1, mount, IMPL) \
+    X(WexlaMountFilesystem, 3, mount, IMPL) \
+    X(WexlaUnmountAppFilesystem, 1, mount, IMPL) \
     X(WexlaFindFirst, 4, find, PENDING) \
     X(WexlaFindNext, 3, find, PENDING) \
     X(WexlaFindClose, 2, find, PENDING) \

@@ -7,6 +7,7 @@
 #include "wrapper/client_library.h"
 #include "wrapper/minidump_exports.h"
 #include "wrapper/startup_environment.h"
+#include "wrapper/wexla2wrapper_stdio.h"
 
 #include <cstring>
 
@@ -134,10 +135,8 @@ WEXLA_API int WexlaGetVersion(char* pszBuffer, int32_t nSize)
     return 1;
 }
 
-// The content file system is not part of this build yet: until it is wired
-// here (InitFileSystem, then MountAppArchives), start-up ends bound with
-// nothing mounted.
 bool HandOverToFileSystem()
 {
-    return true;
+    // Neither failure writes the record.
+    return InitFileSystem() && MountAppArchives();
 }

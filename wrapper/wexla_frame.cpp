@@ -37,6 +37,12 @@ void CopyToCallerBuffer(char* pDest, const char* pSrc, size_t nCapacity)
         strncpy(pDest, pSrc, nCapacity);
 }
 
+void SetWexlaErrorKind(TWexlaError* pError, int32_t eKind)
+{
+    if (pError)
+        pError->eKind = eKind;
+}
+
 void TraceMessage(const char* pszFormat, ...)
 {
     char szBuffer[4096];

@@ -28,6 +28,10 @@ void SetWexlaError(TWexlaError* pError, const char* pszText, int32_t eKind);
 // as long as the capacity or longer. A null buffer is left alone.
 void CopyToCallerBuffer(char* pDest, const char* pSrc, size_t nCapacity);
 
+// Sets only the kind (the text is left as the clearing left it); does
+// nothing when the record is null.
+void SetWexlaErrorKind(TWexlaError* pError, int32_t eKind);
+
 // Formats into a 4,096-byte buffer and writes it to the debugger stream.
 // Callers test bVerboseTrace first.
 void TraceMessage(const char* pszFormat, ...) WEXLA_PRINTF(1, 2);

@@ -60,6 +60,17 @@ std::vector<std::string> With(std::vector<std::string> calls, std::initializer_l
     return calls;
 }
 
+// The stand-in's log up to the hand-over: what mounting asks afterwards is
+// the file system's business (tested with it).
+std::vector<std::string> CallsUntilHandOver()
+{
+    std::vector<std::string> calls = StandinClientCalls();
+    for (size_t i = 0; i < calls.size(); ++i)
+        if (calls[i].rfind("QueryAppFolder(", 0) == 0)
+            calls.resize(i + 1);
+    return calls;
+}
+
 // A live stand-in client with connection 7, user 9 and application 220
 // installed in C:\games\sample; start-up state given back after each test.
 class StartupTest : public ::testing::Test
@@ -92,7 +103,7 @@ TEST_F(StartupTest, BindsInOrderAndCleanupDetachesThenCloses)
     DebugStreamCapture capture;
     EXPECT_EQ(1, Startup(&record));
     ExpectCleared(record);
-    EXPECT_EQ(With(kStartupCalls, {"QueryRunningAppId()", "QueryAppFolder(220,1024)"}), StandinClientCalls());
+    EXPECT_EQ(With(kStartupCalls, {"QueryRunningAppId()", "QueryAppFolder(220,1024)"}), CallsUntilHandOver());
     EXPECT_TRUE(capture.Lines().empty());
 
     StandinClient().StandinClient_ClearCalls();
@@ -268,7 +279,7 @@ TEST_F(StartupTest, TheGameIdVariableStandsInOnlyWhenTheClientKnowsNoApplication
         StandinClient().StandinClient_ClearCalls();
         TWexlaError record = DirtyRecord();
         EXPECT_EQ(1, Startup(&record));
-        const std::vector<std::string> calls = StandinClientCalls();
+        const std::vector<std::string> calls = CallsUntilHandOver();
         ASSERT_FALSE(calls.empty());
         EXPECT_EQ("QueryAppFolder(" + std::to_string(c.uExpected) + ",1024)", calls.back());
         Cleanup();
@@ -353,7 +364,7 @@ TEST_F(StartupTest, ASecondStartupWithoutCleanupBindsAgain)
     StandinClient().StandinClient_ClearCalls();
     StandinClient().StandinClient_SetRunningAppId(330);
     EXPECT_EQ(1, Startup(&record));
-    EXPECT_EQ(With(kStartupCalls, {"QueryRunningAppId()", "QueryAppFolder(330,1024)"}), StandinClientCalls());
+    EXPECT_EQ(With(kStartupCalls, {"QueryRunningAppId()", "QueryAppFolder(330,1024)"}), CallsUntilHandOver());
     Cleanup();
     // The second load took one more reference, which this one cleanup keeps.
     UnloadStandinClient();
