@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-// How many depot ids the application queries ask the client for.
+// How many depot ids the application queries ask the client for (mounting
+// asks for more).
 constexpr int WEXLA_APP_DEPOT_CAPACITY = 32;
 
 // Zeroes pDepots[0 .. nCapacity), asks the client to fill it and returns how
