@@ -522,6 +522,80 @@ TEST_F(AppsBound, UserNameComesFromTheEnvironmentAndIdentityFromTheClient)
     EXPECT_EQ(1, m_api.pfnWexlaGetUser(nullptr, 0, nullptr, nullptr, nullptr)) << "every output optional";
 }
 
+// ---- Trace lines -------------------------------------------------------------
+
+namespace
+{
+// Run in a child whose command line carries the tracing switch (in the
+// scenario's name): start-up mounts and so switches tracing on. Prints the
+// debugger lines of the queries, one a line.
+void TraceBoundQueries()
+{
+    PublishedClient published;
+    published.PublishStandin();
+    ScopedEnvironmentVariable noGameId("WexlaGameId", nullptr);
+    ScopedEnvironmentVariable user("WexlaUser", "player1");
+    StandinClientApi& client = StandinClient();
+    client.StandinClient_Reset();
+    client.StandinClient_SetAccountIdentity(Identity(12345, 1, 1, 1));
+    client.StandinClient_SetAppOwned(8600, 1);
+    const uint32_t depots[] = {8601, 8602};
+    client.StandinClient_SetAppDepots(8600, depots, 2);
+    BindClient();
+
+    DebugStreamCapture capture;
+    AppsApi api;
+    uint32_t ids[21];
+    api.pfnWexlaGetAppIds(ids, 21, nullptr);
+    TWexlaAppStatsRecord stats;
+    api.pfnWexlaGetAppStats(&stats, nullptr);
+    AppRecordBuffers app;
+    api.pfnWexlaEnumerateApp(8600, &app.record, nullptr);
+    TWexlaDependencyRecord dependency;
+    api.pfnWexlaEnumerateAppDependency(8600, 1, &dependency, nullptr);
+    int bFlag = 0;
+    api.pfnWexlaIsAppSubscribed(8600, &bFlag, nullptr, nullptr);
+    api.pfnWexlaIsAppSubscribed(8610, &bFlag, nullptr, nullptr);
+    const TWexlaUserIdentity asked = LegacyUser(12345);
+    api.pfnWexlaCheckAppOwnership(8600, &bFlag, &asked, nullptr);
+    TWexlaUpdateProgress progress;
+    api.pfnWexlaGetAppUpdateStats(8601, 1, &progress, nullptr);
+    char szUser[32];
+    api.pfnWexlaGetUser(szUser, sizeof(szUser), nullptr, nullptr, nullptr);
+    UnbindClient();
+    api.pfnWexlaGetAppUpdateStats(8605, 2, &progress, nullptr);
+    // No install path is published here: the launch fails after its trace.
+    Export<decltype(&WexlaLaunchApp)>("WexlaLaunchApp")(8600, 0, nullptr, nullptr);
+    Export<decltype(&WexlaLaunchApp)>("WexlaLaunchApp")(8600, 0, "-windowed", nullptr);
+    for (const std::string& line : capture.Lines())
+        printf("%s\n", line.c_str());
+    fflush(stdout);
+    ExitProcess(0);
+}
+
+const ChildScenario kTraceScenarios[] = {{"apps-traced-debugwexla2wrapper", TraceBoundQueries}};
+const ChildScenarioRegistration kTraceRegistration(kTraceScenarios, 1);
+} // namespace
+
+TEST(AppsTrace, EachQueryWritesItsLineWhenTracingIsOn)
+{
+    const ChildResult r = RunChildScenario("apps-traced-debugwexla2wrapper");
+    ASSERT_EQ(0u, r.nExitCode) << r.out;
+    EXPECT_EQ("WexlaGetAppIds : 21 apps\n"
+              "WexlaGetAppStats : 21 apps\n"
+              "WexlaEnumerateApp appid 8600, dependencies 2\n"
+              "WexlaEnumerateAppDependency AppID 8600, depot 8602\n"
+              "WexlaIsAppSubscribed appid 8600: yes\n"
+              "WexlaIsAppSubscribed appid 8610: no\n"
+              "WexlaCheckAppOwnership uAppId 8600: 1\n"
+              "WexlaGetAppUpdateStats appid 8601: 1048576 / 1048576\n"
+              "WexlaGetUser: player1\n"
+              "WexlaGetAppUpdateStats appid 8605: 0 / 1048576\n"
+              "WexlaLaunchApp uAppId 8600, args \"\"\n"
+              "WexlaLaunchApp uAppId 8600, args \"-windowed\"\n",
+              r.out);
+}
+
 // ---- Every entry point of the two families --------------------------------------
 
 // Each called with all its arguments 0 (every pointer null): nothing is written

@@ -57,7 +57,38 @@ struct TicketApi
     }
 };
 
+// Run in a child whose command line carries the tracing switch: mounting
+// switches tracing on. Prints the debugger lines of the calls, one a line.
+void TraceTicketCalls()
+{
+    Export<int(__cdecl*)(TWexlaError*)>("WexlaMountAppFilesystem")(nullptr);
+    DebugStreamCapture capture;
+    TicketApi api;
+    uint32_t nKeyLength = 0;
+    api.pfnGetKey(&nKeyLength);
+    TWexlaUserTicket ticket;
+    api.pfnMake(nullptr, nKeyLength, &ticket, sizeof(ticket), nullptr, nullptr);
+    Export<decltype(&WexlaInitializeUserIDTicketValidator)>("WexlaInitializeUserIDTicketValidator")();
+    uint32_t hValidation = 0;
+    api.pfnStart(&ticket, sizeof(ticket), 0, &hValidation);
+    api.pfnPoll(hValidation, nullptr, nullptr, 0, 0, nullptr);
+    Export<decltype(&WexlaAbortOngoingUserIDTicketValidation)>("WexlaAbortOngoingUserIDTicketValidation")(
+        hValidation);
+    Export<decltype(&WexlaOptionalCleanUpAfterClientHasDisconnected)>(
+        "WexlaOptionalCleanUpAfterClientHasDisconnected")();
+    Export<decltype(&WexlaShutdownUserIDTicketValidator)>("WexlaShutdownUserIDTicketValidator")();
+    Export<decltype(&WexlaFindServersNumServers)>("WexlaFindServersNumServers")(4);
+    char sz[32];
+    Export<decltype(&WexlaFindServersIterateServer)>("WexlaFindServersIterateServer")(4, 2, sz, sizeof(sz));
+    Export<decltype(&WexlaFindServersGetErrorString)>("WexlaFindServersGetErrorString")();
+    for (const std::string& line : capture.Lines())
+        printf("%s\n", line.c_str());
+    fflush(stdout);
+    ExitProcess(0);
+}
+
 const ChildScenario kScenarios[] = {
+    {"tickets-traced-debugwexla2wrapper", TraceTicketCalls},
     // The first ticket a freshly loaded library stores; exits with its handle.
     {"first-ticket-handle", [] {
          TicketApi api;
@@ -203,6 +234,23 @@ TEST(Tickets, FreshLibraryIssuesHandleOneFirst)
 {
     const ChildResult r = RunChildScenario("first-ticket-handle");
     EXPECT_EQ(1u, r.nExitCode) << r.out;
+}
+
+TEST(Tickets, EachCallWritesItsLineWhenTracingIsOn)
+{
+    const ChildResult r = RunChildScenario("tickets-traced-debugwexla2wrapper");
+    ASSERT_EQ(0u, r.nExitCode) << r.out;
+    EXPECT_EQ("WexlaGetEncryptionKeyToSendToNewClient\n"
+              "WexlaGetEncryptedUserIDTicket: server key length 27\n"
+              "WexlaInitializeUserIDTicketValidator\n"
+              "WexlaStartValidatingUserIDTicket\n"
+              "WexlaProcessOngoingUserIDTicketValidation: handle 1\n"
+              "WexlaAbortOngoingUserIDTicketValidation: \n"
+              "WexlaOptionalCleanUpAfterClientHasDisconnected: \n"
+              "WexlaShutdownUserIDTicketValidator\n"
+              "WexlaFindServersNumServers: 4\n"
+              "WexlaFindServersIterateServer: 4, 2\n",
+              r.out);
 }
 
 TEST(Tickets, ValidatorLifecycleCallsAnswerZeroAndLeaveStoredTicketsAlone)
