@@ -567,10 +567,7 @@ void TraceBoundQueries()
     // No install path is published here: the launch fails after its trace.
     Export<decltype(&WexlaLaunchApp)>("WexlaLaunchApp")(8600, 0, nullptr, nullptr);
     Export<decltype(&WexlaLaunchApp)>("WexlaLaunchApp")(8600, 0, "-windowed", nullptr);
-    for (const std::string& line : capture.Lines())
-        printf("%s\n", line.c_str());
-    fflush(stdout);
-    ExitProcess(0);
+    ExitPrintingLines(capture.Lines());
 }
 
 const ChildScenario kTraceScenarios[] = {{"apps-traced-debugwexla2wrapper", TraceBoundQueries}};

@@ -81,10 +81,7 @@ void TraceTicketCalls()
     char sz[32];
     Export<decltype(&WexlaFindServersIterateServer)>("WexlaFindServersIterateServer")(4, 2, sz, sizeof(sz));
     Export<decltype(&WexlaFindServersGetErrorString)>("WexlaFindServersGetErrorString")();
-    for (const std::string& line : capture.Lines())
-        printf("%s\n", line.c_str());
-    fflush(stdout);
-    ExitProcess(0);
+    ExitPrintingLines(capture.Lines());
 }
 
 const ChildScenario kScenarios[] = {
