@@ -242,11 +242,16 @@ public:
 
 // The stack pointer, read right before and right after a call. Only 32-bit
 // methods remove their own arguments; the 64-bit caller cleans up itself.
+// After the reading the pointer is put back where the compiler expects it
+// (where it already is unless the method removed the wrong number of bytes),
+// so a wrong method is reported instead of crashing this caller.
 #if defined(_M_IX86)
 #define GAME_READ_SP(v) __asm__ volatile("movl %%esp, %0" : "=r"(v) : : "memory")
+#define GAME_RESTORE_SP(v) __asm__ volatile("movl %0, %%esp" : : "r"(v) : "memory")
 #define GAME_STACK_MEASURED 1
 #else
 #define GAME_READ_SP(v) ((v) = 0)
+#define GAME_RESTORE_SP(v) ((void)(v))
 #define GAME_STACK_MEASURED 0
 #endif
 
@@ -257,6 +262,7 @@ public:
         GAME_READ_SP(uBefore);                                    \
         statement;                                                \
         GAME_READ_SP(uAfter);                                     \
+        GAME_RESTORE_SP(uBefore);                                 \
         pResult->bStackMeasured = GAME_STACK_MEASURED;            \
         pResult->nStackDrift = static_cast<int32_t>(uAfter - uBefore); \
     } while (0)
