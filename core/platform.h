@@ -50,9 +50,47 @@ bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor);
 // answers true.
 bool Plat_IsWindowsWorkstation();
 
+// Modules. Paths are UTF-8 texts.
+// The file path of the loaded module of that name (nullptr: the process's
+// executable), converted from UTF-16; false when no such module is loaded or
+// the path does not fit.
+bool Plat_GetModuleFilePath(const char* pszModuleName, char* pszOut, size_t nOutSize);
+// Loads a library by path: its UTF-16 form with LoadLibraryExW and the altered
+// search path, then the text itself with LoadLibraryExA. Null on failure; the
+// POSIX stand-in loads nothing.
+void* Plat_LoadLibrary(const char* pszPath);
+void* Plat_GetProcAddress(void* hModule, const char* pszName);
+void Plat_FreeLibrary(void* hModule);
+
+// Threads: starts pfn(pArg) on a new thread; null when it cannot be started.
+typedef uint32_t (*PlatThreadFn)(void* pArg);
+void* Plat_CreateThread(PlatThreadFn pfn, void* pArg);
+// Waits for the thread to end, releases its handle and returns its result.
+uint32_t Plat_JoinThread(void* hThread);
+
+// Structured exceptions: calls pfn(pArg) under an exception frame of the
+// calling thread. A structured exception that no handler inside pfn takes is
+// handed to pfnEscaped (exception code, the system's exception pointers,
+// pContext) before it goes on to the handlers outside; an enclosing guarded
+// call does not get the same exception again. C++ exceptions pass through
+// untouched. pfnEscaped may end the process. The POSIX version only calls pfn.
+typedef void (*PlatEscapedExceptionFn)(uint32_t nCode, void* pExceptionInfo, void* pContext);
+void Plat_CallWithExceptionFrame(void (*pfn)(void*), void* pArg, PlatEscapedExceptionFn pfnEscaped,
+                                 void* pContext);
+
+// The assertion dialog's window (Windows): modal, owned by the first visible
+// top-level window of this process, its buttons acting on dialog; a task-modal
+// message box captioned "Assert Dialog" when the process has no visible
+// window. Returns when it is closed. The POSIX version shows nothing.
+class CAssertDialog;
+void Plat_ShowAssertDialog(CAssertDialog& dialog);
+
 #ifndef _WIN32
 // Host build only: hooks for tests. The sink receives everything written to
 // the debugger output stream; the override replaces the command line.
 void Plat_SetDebugStreamSink(void (*pfnSink)(const char*));
 void Plat_SetCommandLineForTesting(const char* pszCommandLine);
+// Host build only: the assertion dialog is played by this function (null:
+// nothing is shown).
+void Plat_SetAssertDialogForTesting(void (*pfnDialog)(CAssertDialog& dialog));
 #endif

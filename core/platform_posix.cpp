@@ -152,3 +152,83 @@ bool Plat_IsWindowsWorkstation()
 {
     return true;
 }
+
+bool Plat_GetModuleFilePath(const char* pszModuleName, char* pszOut, size_t nOutSize)
+{
+    if (pszModuleName || !pszOut || nOutSize == 0)
+        return false; // no Windows modules here
+    const ssize_t n = readlink("/proc/self/exe", pszOut, nOutSize);
+    if (n <= 0 || static_cast<size_t>(n) >= nOutSize)
+        return false;
+    pszOut[n] = '\0';
+    return true;
+}
+
+void* Plat_LoadLibrary(const char* /*pszPath*/)
+{
+    return nullptr;
+}
+
+void* Plat_GetProcAddress(void* /*hModule*/, const char* /*pszName*/)
+{
+    return nullptr;
+}
+
+void Plat_FreeLibrary(void* /*hModule*/) {}
+
+namespace
+{
+struct PosixThreadStart
+{
+    PlatThreadFn pfn;
+    void* pArg;
+    uint32_t nResult;
+    pthread_t thread;
+};
+
+void* PosixThreadMain(void* p)
+{
+    PosixThreadStart* pStart = static_cast<PosixThreadStart*>(p);
+    pStart->nResult = pStart->pfn(pStart->pArg);
+    return nullptr;
+}
+} // namespace
+
+void* Plat_CreateThread(PlatThreadFn pfn, void* pArg)
+{
+    PosixThreadStart* pStart = new PosixThreadStart{pfn, pArg, 0, pthread_t()};
+    if (pthread_create(&pStart->thread, nullptr, PosixThreadMain, pStart) != 0)
+    {
+        delete pStart;
+        return nullptr;
+    }
+    return pStart;
+}
+
+uint32_t Plat_JoinThread(void* hThread)
+{
+    PosixThreadStart* pStart = static_cast<PosixThreadStart*>(hThread);
+    pthread_join(pStart->thread, nullptr);
+    const uint32_t nResult = pStart->nResult;
+    delete pStart;
+    return nResult;
+}
+
+void Plat_CallWithExceptionFrame(void (*pfn)(void*), void* pArg, PlatEscapedExceptionFn /*pfnEscaped*/,
+                                 void* /*pContext*/)
+{
+    pfn(pArg);
+}
+
+// Host-only: tests play the assertion dialog.
+static void (*g_pfnAssertDialogForTesting)(CAssertDialog&) = nullptr;
+void Plat_SetAssertDialogForTesting(void (*pfnDialog)(CAssertDialog& dialog))
+{
+    g_pfnAssertDialogForTesting = pfnDialog;
+}
+
+void Plat_ShowAssertDialog(CAssertDialog& dialog)
+{
+    if (g_pfnAssertDialogForTesting)
+        g_pfnAssertDialogForTesting(dialog);
+}
