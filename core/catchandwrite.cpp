@@ -7,10 +7,12 @@
 
 namespace
 {
-// The translator: the dump first, then the end of the process when asked.
-void OnEscapedException(uint32_t nCode, void* pExceptionInfo, void* pContext)
+// The translator: the dump first (once, by the innermost guarded run the
+// exception leaves), then the end of the process when asked.
+void OnEscapedException(uint32_t nCode, void* pExceptionInfo, bool bInnermost, void* pContext)
 {
-    WriteExceptionDump(nCode, pExceptionInfo);
+    if (bInnermost)
+        WriteExceptionDump(nCode, pExceptionInfo);
     if (static_cast<const CatchAndWriteContext_t*>(pContext)->TerminateOnCrash())
         Plat_TerminateProcess(1);
 }

@@ -71,10 +71,12 @@ uint32_t Plat_JoinThread(void* hThread);
 // Structured exceptions: calls pfn(pArg) under an exception frame of the
 // calling thread. A structured exception that no handler inside pfn takes is
 // handed to pfnEscaped (exception code, the system's exception pointers,
-// pContext) before it goes on to the handlers outside; an enclosing guarded
-// call does not get the same exception again. C++ exceptions pass through
-// untouched. pfnEscaped may end the process. The POSIX version only calls pfn.
-typedef void (*PlatEscapedExceptionFn)(uint32_t nCode, void* pExceptionInfo, void* pContext);
+// whether this is the innermost guarded call it leaves, pContext) before it
+// goes on to the handlers outside; enclosing guarded calls get the same
+// exception with bInnermost false. C++ exceptions pass through untouched.
+// pfnEscaped may end the process. The POSIX version only calls pfn.
+typedef void (*PlatEscapedExceptionFn)(uint32_t nCode, void* pExceptionInfo, bool bInnermost,
+                                       void* pContext);
 void Plat_CallWithExceptionFrame(void (*pfn)(void*), void* pArg, PlatEscapedExceptionFn pfnEscaped,
                                  void* pContext);
 

@@ -199,9 +199,8 @@ struct GuardFrame
     void* pContext;
 };
 
-// The exception this thread last handed over, and the frame that did: an
-// enclosing frame (higher on the stack) passes it on without handing it
-// over again.
+// The exception this thread last handed over, and the innermost frame that
+// did: enclosing frames (higher on the stack) hand it over as not innermost.
 struct HandedOver
 {
     const EXCEPTION_RECORD* pRecord;
@@ -230,11 +229,12 @@ EXCEPTION_DISPOSITION HandleAtGuardFrame(GuardFrame* pFrame, EXCEPTION_RECORD* p
     }
     if (IsLanguageException(pRecord->ExceptionCode))
         return ExceptionContinueSearch;
-    if (t_handedOver.pRecord == pRecord && t_handedOver.pFrame && t_handedOver.pFrame < pFrame)
-        return ExceptionContinueSearch;
-    t_handedOver = {pRecord, pFrame};
+    const bool bInnermost =
+        !(t_handedOver.pRecord == pRecord && t_handedOver.pFrame && t_handedOver.pFrame < pFrame);
+    if (bInnermost)
+        t_handedOver = {pRecord, pFrame};
     EXCEPTION_POINTERS pointers = {pRecord, pContext};
-    pFrame->pfnEscaped(pRecord->ExceptionCode, &pointers, pFrame->pContext);
+    pFrame->pfnEscaped(pRecord->ExceptionCode, &pointers, bInnermost, pFrame->pContext);
     return ExceptionContinueSearch;
 }
 } // namespace

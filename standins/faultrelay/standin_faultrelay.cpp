@@ -51,7 +51,11 @@ void Record(const char* pszFormat, ...)
     s.calls.emplace_back(szEntry);
     if (s.nFlags & STANDIN_FAULTRELAY_ECHO)
     {
-        printf("faultrelay: %s\n", szEntry);
+        // One line per call: line feeds inside are shown as \n.
+        std::string line = szEntry;
+        for (size_t i = 0; (i = line.find('\n', i)) != std::string::npos; i += 2)
+            line.replace(i, 1, "\\n");
+        printf("faultrelay: %s\n", line.c_str());
         fflush(stdout);
     }
 }

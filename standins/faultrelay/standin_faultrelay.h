@@ -26,6 +26,7 @@ enum
     STANDIN_FAULTRELAY_NO_INFO = 2,        // GetReportInfo answers null
     STANDIN_FAULTRELAY_NO_INTERFACE = 4,   // CreateInterface answers null
     STANDIN_FAULTRELAY_ECHO = 8,           // each call is also printed "faultrelay: <entry>\n"
+                                           // (line feeds in the entry as \n)
 };
 
 // The report information record answered by default: no product or version
