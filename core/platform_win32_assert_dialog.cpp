@@ -43,7 +43,8 @@ bool HasTemplate(HMODULE hModule)
 }
 
 // Ends a dialog built from a main module's template 101 that is not this
-// dialog (it lacks the message text or the break button).
+// dialog (it lacks the message text or the break button); the library's own
+// template is shown instead, as when the main module's cannot be shown (-1).
 constexpr INT_PTR kForeignTemplate = -2;
 
 bool CopyToClipboard(HWND hDlg, const CAssertDialog& dialog)
@@ -145,10 +146,13 @@ void Plat_ShowAssertDialog(CAssertDialog& dialog)
     // gets its layout; otherwise the template this library carries.
     const LPARAM lParam = reinterpret_cast<LPARAM>(&dialog);
     HMODULE hMain = GetModuleHandleA(nullptr);
-    if (HasTemplate(hMain) &&
-        DialogBoxParamA(hMain, MAKEINTRESOURCEA(IDD_ASSERT_DIALOG), hOwner, AssertDialogProc, lParam) !=
-            kForeignTemplate)
-        return;
+    if (HasTemplate(hMain))
+    {
+        const INT_PTR nResult =
+            DialogBoxParamA(hMain, MAKEINTRESOURCEA(IDD_ASSERT_DIALOG), hOwner, AssertDialogProc, lParam);
+        if (nResult != kForeignTemplate && nResult != -1)
+            return;
+    }
     HMODULE hOwn = OwnModule();
     if (hOwn != hMain && HasTemplate(hOwn))
         DialogBoxParamA(hOwn, MAKEINTRESOURCEA(IDD_ASSERT_DIALOG), hOwner, AssertDialogProc, lParam);

@@ -11,7 +11,8 @@ class CThread
 {
 public:
     CThread() = default;
-    // Waits for a running thread to end.
+    // Waits for a running thread to end. Join before a derived object goes
+    // away: by the time this runs, the derived parts Run uses are gone.
     virtual ~CThread();
     CThread(const CThread&) = delete;
     CThread& operator=(const CThread&) = delete;

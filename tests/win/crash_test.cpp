@@ -389,6 +389,16 @@ TEST_F(CrashDumps, MinidumpLockDropsOrDelaysDumpsAndReportsMisuseOnce)
               reported);
 }
 
+TEST_F(CrashDumps, UnloadForgetsTheBindingSoALaterLoadBindsAfresh)
+{
+    CrashReport_Unbind();
+    WriteExceptionDump(0xC0000005, nullptr); // exception dumps never bind
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_TRUE(CrashReport_Bind());
+    EXPECT_TRUE(CrashReport_Bind());
+    EXPECT_EQ(kBinding, Calls());
+}
+
 TEST(GuardedRuns, AnAccessViolationInAGuardedThreadWritesOneDumpThenEndsTheProcess)
 {
     ChildStandinFlags echo(STANDIN_FAULTRELAY_ECHO);
