@@ -1,7 +1,7 @@
 #include "core/crashreport.h"
 
 #include "core/coretext.h"
-#include "core/platform.h"
+#include "core/platform_system.h"
 
 #include <cctype>
 #include <cstdio>
@@ -44,8 +44,8 @@ void MakeReportTexts()
     if (b.bTextsMade)
         return;
     b.bTextsMade = true;
-    char szExe[kPathSize];
-    const bool bExe = Plat_GetModuleFilePath(nullptr, szExe, sizeof(szExe));
+    char szExe[kPathSize * 3];
+    const bool bExe = Plat_GetModulePath(nullptr, szExe, sizeof(szExe));
     CrashReport_MakeProductName(b.pInfo, bExe ? szExe : nullptr, b.szProductName,
                                 sizeof(b.szProductName));
     CrashReport_MakeVersionText(b.pInfo, b.szVersionText, sizeof(b.szVersionText));
@@ -170,18 +170,17 @@ bool CrashReport_Bind()
     b.bBound = true;
 
     // The core runtime is normally part of this library, so its module is
-    // not loaded and the executable decides.
+    // not loaded and the executable's path comes back.
     char szModule[kPathSize * 3];
-    if (!Plat_GetModuleFilePath("corelayer_s.dll", szModule, sizeof(szModule)) &&
-        !Plat_GetModuleFilePath(nullptr, szModule, sizeof(szModule)))
+    if (!Plat_GetModulePath("corelayer_s.dll", szModule, sizeof(szModule)))
         return false;
     if (!CrashReport_LibraryPath(szModule, b.szLibraryPath, sizeof(b.szLibraryPath)))
         return false;
-    b.hModule = Plat_LoadLibrary(b.szLibraryPath);
+    b.hModule = Sys_LoadModule(b.szLibraryPath);
     if (!b.hModule)
         return false;
     b.pfnFactory = reinterpret_cast<FaultRelayCreateInterfaceFn>(
-        Plat_GetProcAddress(b.hModule, "CreateInterface"));
+        Plat_GetModuleSymbol(b.hModule, "CreateInterface"));
     if (b.pfnFactory)
         b.pInterface = static_cast<IFaultRelay*>(b.pfnFactory(FAULTRELAY_INTERFACE_VERSION, nullptr));
     if (b.pInterface)
@@ -198,8 +197,7 @@ void CrashReport_Unbind()
     b.pInterface = nullptr;
     b.pInfo = nullptr;
     b.pfnFactory = nullptr;
-    if (b.hModule)
-        Plat_FreeLibrary(b.hModule);
+    Plat_FreeModule(b.hModule);
     b.hModule = nullptr;
 }
 

@@ -4,6 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#ifdef _WIN32
+#include <string>
+#endif
 
 // Text to the debugger output stream (OutputDebugStringA on Windows).
 void Plat_OutputDebugString(const char* pszText);
@@ -19,11 +22,19 @@ void Plat_DebugBreak();
 // (a buffered message would otherwise be lost when standard output is a pipe).
 [[noreturn]] void Plat_TerminateProcess(int nExitCode);
 
+// Switches standard output to binary, so bytes written there arrive unchanged
+// (Windows would turn each line feed into CR LF). Nothing to do elsewhere.
+void Plat_SetStdoutBinary();
+
 // The process command line as one text (GetCommandLineA on Windows).
 const char* Plat_GetCommandLine();
 
 // True when the environment variable exists (even when empty).
 bool Plat_HasEnvironmentVariable(const char* pszName);
+
+// Copies the environment variable's value; false when it is not set or its
+// value (with the terminator) does not fit.
+bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize);
 
 // The current working directory; false when it cannot be read or does not fit.
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize);
@@ -50,18 +61,6 @@ bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor);
 // answers true.
 bool Plat_IsWindowsWorkstation();
 
-// Modules. Paths are UTF-8 texts.
-// The file path of the loaded module of that name (nullptr: the process's
-// executable), converted from UTF-16; false when no such module is loaded or
-// the path does not fit.
-bool Plat_GetModuleFilePath(const char* pszModuleName, char* pszOut, size_t nOutSize);
-// Loads a library by path: its UTF-16 form with LoadLibraryExW and the altered
-// search path, then the text itself with LoadLibraryExA. Null on failure; the
-// POSIX stand-in loads nothing.
-void* Plat_LoadLibrary(const char* pszPath);
-void* Plat_GetProcAddress(void* hModule, const char* pszName);
-void Plat_FreeLibrary(void* hModule);
-
 // Threads: starts pfn(pArg) on a new thread; null when it cannot be started.
 typedef uint32_t (*PlatThreadFn)(void* pArg);
 void* Plat_CreateThread(PlatThreadFn pfn, void* pArg);
@@ -86,6 +85,80 @@ void Plat_CallWithExceptionFrame(void (*pfn)(void*), void* pArg, PlatEscapedExce
 // window. Returns when it is closed. The POSIX version shows nothing.
 class CAssertDialog;
 void Plat_ShowAssertDialog(CAssertDialog& dialog);
+// The null device's name for fopen ("nul:" on Windows).
+const char* Plat_NullDevicePath();
+
+// Directory search. The pattern is a folder and a name pattern with '*' and
+// '?' ("C:\game\qars\depot_*_dir.qar", either separator); names match
+// without regard to letter case, and "." and ".." are listed like any other
+// entry, as the Windows C runtime does. Entries come in the order the file
+// system lists them.
+struct PlatFindData
+{
+    char szName[260];
+    uint32_t nAttributes; // Windows attribute bits: 0x01 read-only, 0x02 hidden, 0x10 directory
+    int64_t nSize;
+    int64_t nCreateTime; // seconds since 1970-01-01 UTC
+    int64_t nAccessTime;
+    int64_t nWriteTime;
+};
+constexpr uint32_t PLAT_ATTRIBUTE_DIRECTORY = 0x10;
+struct PlatFindState;
+// The first match into *pData, or null when nothing matches (or the folder
+// does not exist). A search that was started ends with Plat_FindClose.
+PlatFindState* Plat_FindFirst(const char* pszPattern, PlatFindData* pData);
+// The next match; false at the end.
+bool Plat_FindNext(PlatFindState* pFind, PlatFindData* pData);
+void Plat_FindClose(PlatFindState* pFind);
+
+// File status. Times are seconds since 1 January 1970 UTC.
+enum EPlatPathType
+{
+    PLAT_PATH_FILE,      // a regular file
+    PLAT_PATH_DIRECTORY,
+    PLAT_PATH_OTHER,     // exists but is neither (a device such as "nul")
+};
+
+struct PlatFileStatus
+{
+    EPlatPathType eType;
+    uint64_t nSize; // 0 for a directory or device
+    int64_t nCreateTime;
+    int64_t nAccessTime;
+    int64_t nWriteTime;
+};
+
+// Status of the path as given; false when it does not exist or cannot be read.
+bool Plat_GetFileStatus(const char* pszPath, PlatFileStatus* pStatus);
+
+// True when anything exists by that name.
+bool Plat_PathExists(const char* pszPath);
+
+// Creates one directory level; true when the directory exists afterwards
+// (creating one that already exists succeeds).
+bool Plat_CreateDirectory(const char* pszPath);
+
+// A file opened for writing: created, or truncated when it exists; others may
+// read it meanwhile. nullptr when it cannot be created.
+struct PlatWriteFile;
+PlatWriteFile* Plat_CreateFileForWriting(const char* pszPath);
+// Writes all the bytes; false when not all were written.
+bool Plat_WriteFile(PlatWriteFile* pFile, const void* pData, size_t nBytes);
+// Closes the file; false when the close reported a failure.
+bool Plat_CloseWriteFile(PlatWriteFile* pFile);
+
+#ifdef _WIN32
+// The wide path that Plat_PathExists, Plat_CreateDirectory and
+// Plat_CreateFileForWriting hand to Windows. They are given absolute paths
+// with dot segments resolved, which may pass the system's 260-character
+// limit: a drive path ("C:\...") gets the long-path prefix "\\?\", a network
+// path beginning with two backslashes "\\?\UNC\" in place of them; with a
+// prefix, slashes become backslashes and repeated separators are collapsed
+// (the prefix turns off that clean-up in the system). Any other path
+// (relative, drive-relative, rooted without a drive, already in a "\\?\" or
+// "\\.\" form) is passed as it is, since a prefix would make it invalid.
+std::wstring Plat_WidePathForFileCalls(const char* pszPath);
+#endif
 
 #ifndef _WIN32
 // Host build only: hooks for tests. The sink receives everything written to

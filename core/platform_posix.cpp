@@ -1,12 +1,19 @@
 // Platform layer over POSIX, for the host build and its tests.
 #include "core/platform.h"
+#include "core/platform_system.h"
+#include "core/trace_log.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -57,6 +64,7 @@ void Plat_OutputDebugString(const char* pszText)
 {
     if (g_debugStream.pfnSink)
         g_debugStream.pfnSink(pszText);
+    TraceLog_Write(pszText);
 }
 
 bool Plat_IsDebuggerPresent()
@@ -102,6 +110,19 @@ const char* Plat_GetCommandLine()
 bool Plat_HasEnvironmentVariable(const char* pszName)
 {
     return getenv(pszName) != nullptr;
+}
+
+void Plat_SetStdoutBinary()
+{
+}
+
+bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize)
+{
+    const char* pszValue = getenv(pszName);
+    if (!pszValue || !pszOut || strlen(pszValue) >= nOutSize)
+        return false;
+    memcpy(pszOut, pszValue, strlen(pszValue) + 1);
+    return true;
 }
 
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)
@@ -153,28 +174,39 @@ bool Plat_IsWindowsWorkstation()
     return true;
 }
 
-bool Plat_GetModuleFilePath(const char* pszModuleName, char* pszOut, size_t nOutSize)
+// No libraries are loaded here: loads fail, and every module path is the
+// executable's (as Windows answers for a module that is not loaded).
+void* Sys_LoadModule(const char* /*pszPath*/)
 {
-    if (pszModuleName || !pszOut || nOutSize == 0)
-        return false; // no Windows modules here
+    return nullptr;
+}
+
+void* Plat_LoadModuleBySearch(const char* /*pszName*/)
+{
+    return nullptr;
+}
+
+void Plat_FreeModule(void* /*hModule*/) {}
+
+void* Plat_GetModuleSymbol(void* /*hModule*/, const char* /*pszName*/)
+{
+    return nullptr;
+}
+
+bool Plat_GetModulePath(const char* /*pszModuleName*/, char* pszOut, size_t nOutSize)
+{
+    if (!pszOut || nOutSize == 0)
+        return false;
+    pszOut[0] = '\0';
     const ssize_t n = readlink("/proc/self/exe", pszOut, nOutSize);
     if (n <= 0 || static_cast<size_t>(n) >= nOutSize)
+    {
+        pszOut[0] = '\0';
         return false;
+    }
     pszOut[n] = '\0';
     return true;
 }
-
-void* Plat_LoadLibrary(const char* /*pszPath*/)
-{
-    return nullptr;
-}
-
-void* Plat_GetProcAddress(void* /*hModule*/, const char* /*pszName*/)
-{
-    return nullptr;
-}
-
-void Plat_FreeLibrary(void* /*hModule*/) {}
 
 namespace
 {
@@ -231,4 +263,155 @@ void Plat_ShowAssertDialog(CAssertDialog& dialog)
 {
     if (g_pfnAssertDialogForTesting)
         g_pfnAssertDialogForTesting(dialog);
+struct PlatFindState
+{
+    DIR* pDir;
+    std::string folder;
+    std::string pattern;
+};
+
+// Reads entries until one matches the pattern.
+static bool NextMatch(PlatFindState* pFind, PlatFindData* pData)
+{
+    while (dirent* pEntry = readdir(pFind->pDir))
+    {
+        if (fnmatch(pFind->pattern.c_str(), pEntry->d_name, FNM_CASEFOLD) != 0)
+            continue;
+        memset(pData, 0, sizeof(*pData));
+        strncpy(pData->szName, pEntry->d_name, sizeof(pData->szName) - 1);
+        struct stat st;
+        if (stat((pFind->folder + "/" + pEntry->d_name).c_str(), &st) == 0)
+        {
+            if (S_ISDIR(st.st_mode))
+                pData->nAttributes |= PLAT_ATTRIBUTE_DIRECTORY;
+            if (!(st.st_mode & S_IWUSR))
+                pData->nAttributes |= 0x01;
+            pData->nSize = S_ISDIR(st.st_mode) ? 0 : st.st_size;
+            pData->nCreateTime = st.st_ctime;
+            pData->nAccessTime = st.st_atime;
+            pData->nWriteTime = st.st_mtime;
+        }
+        return true;
+    }
+    return false;
+}
+
+PlatFindState* Plat_FindFirst(const char* pszPattern, PlatFindData* pData)
+{
+    std::string text = pszPattern ? pszPattern : "";
+    for (char& c : text)
+        if (c == '\\')
+            c = '/';
+    size_t nSlash = text.rfind('/');
+    std::string folder = nSlash == std::string::npos ? "." : text.substr(0, nSlash);
+    if (folder.empty())
+        folder = "/";
+    std::string pattern = nSlash == std::string::npos ? text : text.substr(nSlash + 1);
+    DIR* pDir = opendir(folder.c_str());
+    if (!pDir)
+        return nullptr;
+    auto* pFind = new PlatFindState{pDir, folder, pattern};
+    if (!NextMatch(pFind, pData))
+    {
+        Plat_FindClose(pFind);
+        return nullptr;
+    }
+    return pFind;
+}
+
+bool Plat_FindNext(PlatFindState* pFind, PlatFindData* pData)
+{
+    return pFind && NextMatch(pFind, pData);
+}
+
+void Plat_FindClose(PlatFindState* pFind)
+{
+    if (!pFind)
+        return;
+    closedir(pFind->pDir);
+    delete pFind;
+}
+
+const char* Plat_NullDevicePath()
+{
+    return "/dev/null";
+}
+
+namespace
+{
+// The portable code builds Windows-style paths; here a backslash is a separator too.
+std::string PosixPath(const char* pszPath)
+{
+    std::string path = pszPath ? pszPath : "";
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+} // namespace
+
+bool Plat_GetFileStatus(const char* pszPath, PlatFileStatus* pStatus)
+{
+    struct stat st;
+    if (stat(PosixPath(pszPath).c_str(), &st) != 0)
+        return false;
+    pStatus->eType = S_ISDIR(st.st_mode) ? PLAT_PATH_DIRECTORY : S_ISREG(st.st_mode) ? PLAT_PATH_FILE : PLAT_PATH_OTHER;
+    pStatus->nSize = pStatus->eType == PLAT_PATH_FILE ? static_cast<uint64_t>(st.st_size) : 0;
+    pStatus->nAccessTime = st.st_atime;
+    pStatus->nWriteTime = st.st_mtime;
+    pStatus->nCreateTime = st.st_ctime;
+    return true;
+}
+
+bool Plat_PathExists(const char* pszPath)
+{
+    struct stat st;
+    return stat(PosixPath(pszPath).c_str(), &st) == 0;
+}
+
+bool Plat_CreateDirectory(const char* pszPath)
+{
+    const std::string path = PosixPath(pszPath);
+    if (mkdir(path.c_str(), 0777) == 0)
+        return true;
+    struct stat st;
+    return errno == EEXIST && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+struct PlatWriteFile
+{
+    int fd;
+};
+
+PlatWriteFile* Plat_CreateFileForWriting(const char* pszPath)
+{
+    const int fd = open(PosixPath(pszPath).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    return new PlatWriteFile{fd};
+}
+
+bool Plat_WriteFile(PlatWriteFile* pFile, const void* pData, size_t nBytes)
+{
+    const char* p = static_cast<const char*>(pData);
+    while (nBytes > 0)
+    {
+        const ssize_t n = write(pFile->fd, p, nBytes);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        nBytes -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool Plat_CloseWriteFile(PlatWriteFile* pFile)
+{
+    if (!pFile)
+        return true;
+    const bool bClosed = close(pFile->fd) == 0;
+    delete pFile;
+    return bClosed;
 }

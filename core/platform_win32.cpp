@@ -1,7 +1,11 @@
 // Platform layer over the Windows API.
 #include "core/platform.h"
+#include "core/trace_log.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstring>
@@ -9,6 +13,7 @@
 void Plat_OutputDebugString(const char* pszText)
 {
     OutputDebugStringA(pszText);
+    TraceLog_Write(pszText);
 }
 
 bool Plat_IsDebuggerPresent()
@@ -31,6 +36,12 @@ void Plat_TerminateProcess(int nExitCode)
     ExitProcess(static_cast<UINT>(nExitCode));
 }
 
+void Plat_SetStdoutBinary()
+{
+    fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
 const char* Plat_GetCommandLine()
 {
     const char* psz = GetCommandLineA();
@@ -43,6 +54,23 @@ bool Plat_HasEnvironmentVariable(const char* pszName)
     SetLastError(ERROR_SUCCESS);
     DWORD n = GetEnvironmentVariableA(pszName, &c, 1);
     return n != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+}
+
+bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize)
+{
+    if (!pszOut || nOutSize == 0)
+        return false;
+    SetLastError(ERROR_SUCCESS);
+    DWORD n = GetEnvironmentVariableA(pszName, pszOut, static_cast<DWORD>(nOutSize));
+    if (n == 0)
+    {
+        // An empty value answers 0 too, without an error.
+        if (GetLastError() == ERROR_ENVVAR_NOT_FOUND)
+            return false;
+        pszOut[0] = '\0';
+        return true;
+    }
+    return n < nOutSize; // otherwise n is the size it needs
 }
 
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)
@@ -105,50 +133,6 @@ bool Plat_IsWindowsWorkstation()
     info.wProductType = VER_NT_WORKSTATION;
     const DWORDLONG nMask = VerSetConditionMask(0, VER_PRODUCT_TYPE, VER_EQUAL);
     return VerifyVersionInfoW(&info, VER_PRODUCT_TYPE, nMask) != FALSE;
-}
-
-bool Plat_GetModuleFilePath(const char* pszModuleName, char* pszOut, size_t nOutSize)
-{
-    if (!pszOut || nOutSize == 0)
-        return false;
-    HMODULE hModule = nullptr;
-    if (pszModuleName)
-    {
-        wchar_t wszName[MAX_PATH];
-        if (!MultiByteToWideChar(CP_UTF8, 0, pszModuleName, -1, wszName, MAX_PATH))
-            return false;
-        hModule = GetModuleHandleW(wszName);
-        if (!hModule)
-            return false;
-    }
-    static const DWORD kWideSize = 4096;
-    wchar_t wszPath[kWideSize];
-    const DWORD n = GetModuleFileNameW(hModule, wszPath, kWideSize);
-    if (n == 0 || n >= kWideSize)
-        return false;
-    return WideCharToMultiByte(CP_UTF8, 0, wszPath, -1, pszOut, static_cast<int>(nOutSize), nullptr,
-                               nullptr) > 0;
-}
-
-void* Plat_LoadLibrary(const char* pszPath)
-{
-    HMODULE hModule = nullptr;
-    wchar_t wszPath[MAX_PATH * 2];
-    if (MultiByteToWideChar(CP_UTF8, 0, pszPath, -1, wszPath, MAX_PATH * 2))
-        hModule = LoadLibraryExW(wszPath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (!hModule)
-        hModule = LoadLibraryExA(pszPath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    return hModule;
-}
-
-void* Plat_GetProcAddress(void* hModule, const char* pszName)
-{
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(hModule), pszName));
-}
-
-void Plat_FreeLibrary(void* hModule)
-{
-    FreeLibrary(static_cast<HMODULE>(hModule));
 }
 
 namespace
@@ -310,4 +294,215 @@ void Plat_CallWithExceptionFrame(void (*pfn)(void*), void* pArg, PlatEscapedExce
     ScopedRegistration registration(&frame);
     pfn(pArg);
 #endif
+struct PlatFindState
+{
+    intptr_t hFind;
+};
+
+static void CopyFindData(const __finddata64_t& found, PlatFindData* pData)
+{
+    memset(pData, 0, sizeof(*pData));
+    static_assert(sizeof(pData->szName) == sizeof(found.name), "name field sizes");
+    memcpy(pData->szName, found.name, sizeof(pData->szName));
+    pData->szName[sizeof(pData->szName) - 1] = '\0';
+    pData->nAttributes = found.attrib;
+    pData->nSize = found.size;
+    pData->nCreateTime = found.time_create;
+    pData->nAccessTime = found.time_access;
+    pData->nWriteTime = found.time_write;
+}
+
+PlatFindState* Plat_FindFirst(const char* pszPattern, PlatFindData* pData)
+{
+    __finddata64_t found;
+    intptr_t hFind = _findfirst64(pszPattern, &found);
+    if (hFind == -1)
+        return nullptr;
+    CopyFindData(found, pData);
+    return new PlatFindState{hFind};
+}
+
+bool Plat_FindNext(PlatFindState* pFind, PlatFindData* pData)
+{
+    __finddata64_t found;
+    if (!pFind || _findnext64(pFind->hFind, &found) != 0)
+        return false;
+    CopyFindData(found, pData);
+    return true;
+}
+
+void Plat_FindClose(PlatFindState* pFind)
+{
+    if (!pFind)
+        return;
+    _findclose(pFind->hFind);
+    delete pFind;
+}
+
+const char* Plat_NullDevicePath()
+{
+    return "nul:";
+}
+
+namespace
+{
+// FILETIME (100 ns steps since 1601) to seconds since 1970.
+int64_t UnixSecondsFromFileTime(const FILETIME& ft)
+{
+    const uint64_t n = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return (static_cast<int64_t>(n) - 116444736000000000LL) / 10000000LL;
+}
+
+uint64_t SizeFromParts(DWORD nHigh, DWORD nLow)
+{
+    return (static_cast<uint64_t>(nHigh) << 32) | nLow;
+}
+
+void FillStatus(DWORD nAttributes, DWORD nSizeHigh, DWORD nSizeLow, const FILETIME& access,
+                const FILETIME& modify, const FILETIME& create, PlatFileStatus* pStatus)
+{
+    pStatus->eType = (nAttributes & FILE_ATTRIBUTE_DIRECTORY) ? PLAT_PATH_DIRECTORY : PLAT_PATH_FILE;
+    pStatus->nSize = pStatus->eType == PLAT_PATH_DIRECTORY ? 0 : SizeFromParts(nSizeHigh, nSizeLow);
+    pStatus->nAccessTime = UnixSecondsFromFileTime(access);
+    pStatus->nWriteTime = UnixSecondsFromFileTime(modify);
+    pStatus->nCreateTime = UnixSecondsFromFileTime(create);
+}
+
+std::wstring Widen(const char* pszText)
+{
+    const int n = MultiByteToWideChar(CP_ACP, 0, pszText, -1, nullptr, 0);
+    if (n <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, pszText, -1, &wide[0], n);
+    wide.resize(static_cast<size_t>(n - 1));
+    return wide;
+}
+
+bool IsSeparator(wchar_t c)
+{
+    return c == L'\\' || c == L'/';
+}
+
+// The prefix, then the path from nFrom on with '\' separators, one per run.
+std::wstring Prefixed(const wchar_t* pszPrefix, const std::wstring& path, size_t nFrom)
+{
+    std::wstring out = pszPrefix;
+    for (size_t i = nFrom; i < path.size(); ++i)
+    {
+        if (IsSeparator(path[i]))
+        {
+            if (!out.empty() && out.back() == L'\\')
+                continue;
+            out.push_back(L'\\');
+        }
+        else
+        {
+            out.push_back(path[i]);
+        }
+    }
+    return out;
+}
+} // namespace
+
+std::wstring Plat_WidePathForFileCalls(const char* pszPath)
+{
+    const std::wstring path = Widen(pszPath);
+    const size_t n = path.size();
+    const bool bTwoSeparators = n >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+    if (bTwoSeparators && n >= 4 && (path[2] == L'?' || path[2] == L'.') && IsSeparator(path[3]))
+        return path; // already a "\\?\" or "\\.\" form
+    if (bTwoSeparators)
+        return Prefixed(L"\\\\?\\UNC\\", path, 2);
+    const bool bDriveAbsolute = n >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+                                path[1] == L':' && IsSeparator(path[2]);
+    if (bDriveAbsolute)
+        return Prefixed(L"\\\\?\\", path, 0);
+    return path;
+}
+
+bool Plat_GetFileStatus(const char* pszPath, PlatFileStatus* pStatus)
+{
+    // Opening for no access at all reaches files, directories and devices
+    // alike; the file type tells a device (such as "nul") apart.
+    HANDLE hFile = CreateFileA(pszPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hFile != INVALID_HANDLE_VALUE)
+    {
+        BY_HANDLE_FILE_INFORMATION info;
+        const bool bDisk = GetFileType(hFile) == FILE_TYPE_DISK;
+        const bool bInfo = bDisk && GetFileInformationByHandle(hFile, &info);
+        CloseHandle(hFile);
+        if (!bDisk)
+        {
+            *pStatus = PlatFileStatus{PLAT_PATH_OTHER, 0, 0, 0, 0};
+            return true;
+        }
+        if (bInfo)
+        {
+            FillStatus(info.dwFileAttributes, info.nFileSizeHigh, info.nFileSizeLow, info.ftLastAccessTime,
+                       info.ftLastWriteTime, info.ftCreationTime, pStatus);
+            return true;
+        }
+    }
+    // A file that cannot be opened at all (held without sharing) still has
+    // attributes.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(pszPath, GetFileExInfoStandard, &data))
+        return false;
+    FillStatus(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastAccessTime,
+               data.ftLastWriteTime, data.ftCreationTime, pStatus);
+    return true;
+}
+
+bool Plat_PathExists(const char* pszPath)
+{
+    return GetFileAttributesW(Plat_WidePathForFileCalls(pszPath).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Plat_CreateDirectory(const char* pszPath)
+{
+    const std::wstring path = Plat_WidePathForFileCalls(pszPath);
+    if (CreateDirectoryW(path.c_str(), nullptr))
+        return true;
+    const DWORD nAttributes = GetFileAttributesW(path.c_str());
+    return nAttributes != INVALID_FILE_ATTRIBUTES && (nAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+struct PlatWriteFile
+{
+    HANDLE hFile;
+};
+
+PlatWriteFile* Plat_CreateFileForWriting(const char* pszPath)
+{
+    HANDLE hFile = CreateFileW(Plat_WidePathForFileCalls(pszPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return nullptr;
+    return new PlatWriteFile{hFile};
+}
+
+bool Plat_WriteFile(PlatWriteFile* pFile, const void* pData, size_t nBytes)
+{
+    const char* p = static_cast<const char*>(pData);
+    while (nBytes > 0)
+    {
+        const DWORD nStep = nBytes > 0x40000000u ? 0x40000000u : static_cast<DWORD>(nBytes);
+        DWORD nWritten = 0;
+        if (!WriteFile(pFile->hFile, p, nStep, &nWritten, nullptr) || nWritten != nStep)
+            return false;
+        p += nStep;
+        nBytes -= nStep;
+    }
+    return true;
+}
+
+bool Plat_CloseWriteFile(PlatWriteFile* pFile)
+{
+    if (!pFile)
+        return true;
+    const bool bClosed = CloseHandle(pFile->hFile) != FALSE;
+    delete pFile;
+    return bClosed;
 }
