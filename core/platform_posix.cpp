@@ -263,6 +263,8 @@ void Plat_ShowAssertDialog(CAssertDialog& dialog)
 {
     if (g_pfnAssertDialogForTesting)
         g_pfnAssertDialogForTesting(dialog);
+}
+
 struct PlatFindState
 {
     DIR* pDir;

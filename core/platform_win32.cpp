@@ -294,6 +294,8 @@ void Plat_CallWithExceptionFrame(void (*pfn)(void*), void* pArg, PlatEscapedExce
     ScopedRegistration registration(&frame);
     pfn(pArg);
 #endif
+}
+
 struct PlatFindState
 {
     intptr_t hFind;
