@@ -36,6 +36,13 @@ bool Plat_HasEnvironmentVariable(const char* pszName);
 // value (with the terminator) does not fit.
 bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize);
 
+// Reads an environment variable as GetEnvironmentVariableA does: the
+// characters stored (terminator excluded) when the value fits in nOutSize
+// bytes, else the size needed including the terminator (nothing stored), or
+// 0 when the variable is not set. nOutSize 0 (pszOut may then be null) only
+// asks for the size.
+uint32_t Plat_ReadEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize);
+
 // The current working directory; false when it cannot be read or does not fit.
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize);
 

@@ -125,6 +125,18 @@ bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutS
     return true;
 }
 
+uint32_t Plat_ReadEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize)
+{
+    const char* pszValue = getenv(pszName);
+    if (!pszValue)
+        return 0;
+    const size_t nLen = strlen(pszValue);
+    if (nLen >= nOutSize)
+        return static_cast<uint32_t>(nLen + 1);
+    memcpy(pszOut, pszValue, nLen + 1);
+    return static_cast<uint32_t>(nLen);
+}
+
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)
 {
     if (!pszOut || nOutSize == 0)

@@ -1,10 +1,10 @@
-// Windows-only system services of the platform layer: modules, processes and
-// the registry. Only the win build has them (platform_system_win32.cpp); the
-// code that needs them is tested under Wine. Texts are UTF-8 throughout.
-// The module functions also exist in the POSIX layer, as a process that has
-// no libraries (loads fail, every module path is the executable's), so that
-// portable code which binds an optional library builds and finds none on the
-// host.
+// Windows-only system services of the platform layer: modules, processes,
+// the shell and the registry. Only the win build has them
+// (platform_system_win32.cpp); the code that needs them is tested under Wine.
+// Texts are UTF-8 throughout. The module functions also exist in the POSIX
+// layer, as a process that has no libraries (loads fail, every module path
+// is the executable's), so that portable code which binds an optional
+// library builds and finds none on the host.
 #pragma once
 
 #include <cstddef>
@@ -42,6 +42,13 @@ bool Plat_GetCurrentDirectoryUtf8(char* pszOut, size_t nOutSize);
 // True when the process opens with query-information rights and its exit
 // code reads as the system's still-active code (259). Id 0 is never alive.
 bool Plat_IsProcessAlive(uint32_t nProcessId);
+
+// --- The shell ---
+
+// Has the shell open a file with a parameter text (default verb, no working
+// folder, normal window) without waiting; true when the shell reports
+// success (a result above 32).
+bool Plat_ShellOpen(const char* pszFile, const char* pszParameters);
 
 // --- Registry: always the 32-bit view, read-only (KEY_READ | KEY_WOW64_32KEY) ---
 

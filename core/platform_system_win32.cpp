@@ -2,6 +2,7 @@
 #include "core/platform_system.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <climits>
 #include <cstring>
@@ -136,6 +137,12 @@ bool Plat_IsProcessAlive(uint32_t nProcessId)
     const bool bAlive = GetExitCodeProcess(hProcess, &nExitCode) && nExitCode == STILL_ACTIVE;
     CloseHandle(hProcess);
     return bAlive;
+}
+
+bool Plat_ShellOpen(const char* pszFile, const char* pszParameters)
+{
+    HINSTANCE hResult = ShellExecuteA(nullptr, nullptr, pszFile, pszParameters, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<intptr_t>(hResult) > 32;
 }
 
 void* ParseRegistryRoot(const char* pszRootName)

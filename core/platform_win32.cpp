@@ -73,6 +73,12 @@ bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutS
     return n < nOutSize; // otherwise n is the size it needs
 }
 
+uint32_t Plat_ReadEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize)
+{
+    char cUnused;
+    return GetEnvironmentVariableA(pszName, nOutSize ? pszOut : &cUnused, nOutSize);
+}
+
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)
 {
     if (!pszOut || nOutSize == 0)

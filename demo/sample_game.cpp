@@ -83,6 +83,81 @@ bool StartUpAgainstClient()
     return nResult == 1;
 }
 
+// The running application as a game sees it: name, folder, depots and their
+// update state, and whether the user owns it; then a user identity ticket
+// made as a game client does and validated as its server does.
+void ShowApplicationAndTicket()
+{
+    TWexlaError record;
+    uint32_t uAppId = 0;
+    Import<int(__cdecl*)(uint32_t*, TWexlaError*)>("WexlaGetCurrentAppId")(&uAppId, &record);
+
+    char szName[64], szLabelA[4], szLabelB[4], szFolder[260];
+    TWexlaAppRecord app = {};
+    app.pName = szName;
+    app.nNameCapacity = sizeof(szName);
+    app.pLabelA = szLabelA;
+    app.nLabelACapacity = sizeof(szLabelA);
+    app.pLabelB = szLabelB;
+    app.nLabelBCapacity = sizeof(szLabelB);
+    app.pInstallFolder = szFolder;
+    app.nInstallFolderCapacity = sizeof(szFolder);
+    printf("WexlaEnumerateApp(%u):\n", uAppId);
+    int nResult = Import<int(__cdecl*)(uint32_t, TWexlaAppRecord*, TWexlaError*)>("WexlaEnumerateApp")(
+        uAppId, &app, &record);
+    printf("  result %d, name \"%.*s\", folder \"%s\", %u depots\n", nResult, static_cast<int>(sizeof(szName)),
+           szName, szFolder, app.nDependencyCount);
+    auto pfnDependency = Import<int(__cdecl*)(uint32_t, uint32_t, TWexlaDependencyRecord*, TWexlaError*)>(
+        "WexlaEnumerateAppDependency");
+    auto pfnUpdate =
+        Import<int(__cdecl*)(uint32_t, uint32_t, TWexlaUpdateProgress*, TWexlaError*)>("WexlaGetAppUpdateStats");
+    for (uint32_t i = 0; i < app.nDependencyCount; ++i)
+    {
+        TWexlaDependencyRecord dependency;
+        pfnDependency(uAppId, i, &dependency, &record);
+        TWexlaUpdateProgress progress;
+        pfnUpdate(dependency.nDepotId, 1, &progress, &record);
+        printf("  depot %u: %llu of %llu updated\n", dependency.nDepotId,
+               static_cast<unsigned long long>(progress.nDone), static_cast<unsigned long long>(progress.nTotal));
+    }
+
+    // The platform client names the user in the environment; the demo plays
+    // one when it does not.
+    if (GetEnvironmentVariableA("WexlaUser", nullptr, 0) == 0)
+        SetEnvironmentVariableA("WexlaUser", "sampleplayer");
+    char szUser[64] = "";
+    uint32_t nLength = 0;
+    TWexlaUserIdentity user = {};
+    Import<int(__cdecl*)(char*, uint32_t, uint32_t*, TWexlaUserIdentity*, TWexlaError*)>("WexlaGetUser")(
+        szUser, sizeof(szUser), &nLength, &user, &record);
+    const uint32_t nAccount = 2 * user.nAccountHigh + user.nAccountLowBit;
+    int bOwned = 0;
+    nResult = Import<int(__cdecl*)(uint32_t, int*, const TWexlaUserIdentity*, TWexlaError*)>(
+        "WexlaCheckAppOwnership")(uAppId, &bOwned, &user, &record);
+    printf("WexlaCheckAppOwnership for user \"%s\", account %u:\n  result %d, owned %d\n", szUser, nAccount,
+           nResult, bOwned);
+
+    printf("User identity ticket:\n");
+    uint32_t nKeyLength = 0;
+    const char* pszKey =
+        Import<const char*(__cdecl*)(uint32_t*)>("WexlaGetEncryptionKeyToSendToNewClient")(&nKeyLength);
+    unsigned char ticket[WEXLA_TICKET_SIZE];
+    uint32_t nTicketSize = 0;
+    nResult = Import<int(__cdecl*)(const void*, uint32_t, void*, uint32_t, uint32_t*, TWexlaError*)>(
+        "WexlaGetEncryptedUserIDTicket")(pszKey, nKeyLength, ticket, sizeof(ticket), &nTicketSize, &record);
+    printf("  made: result %d, %u bytes (server key of %u bytes)\n", nResult, nTicketSize, nKeyLength);
+    uint32_t hValidation = 0;
+    nResult = Import<int(__cdecl*)(const void*, uint32_t, uint32_t, uint32_t*)>("WexlaStartValidatingUserIDTicket")(
+        ticket, nTicketSize, 0, &hValidation);
+    printf("  validation started: result %d (23: poll it), handle %u\n", nResult, hValidation);
+    TWexlaUserIdentity validated = {};
+    uint32_t nExtra = 0;
+    nResult = Import<int(__cdecl*)(uint32_t, TWexlaUserIdentity*, uint32_t*, uint32_t, uint32_t, uint32_t*)>(
+        "WexlaProcessOngoingUserIDTicketValidation")(hValidation, &validated, &nExtra, 0, 0, nullptr);
+    printf("  validated: result %d (0: valid), account %u\n", nResult,
+           2 * validated.nAccountHigh + validated.nAccountLowBit);
+}
+
 void CleanUpClient()
 {
     TWexlaError record;
@@ -334,6 +409,7 @@ int main()
     }
 
     StartUpAgainstClient();
+    ShowApplicationAndTicket();
 
     TWexlaError record;
     memset(&record, 0, sizeof(record));

@@ -57,26 +57,26 @@
     X(WexlaStat, 3, find, IMPL) \
     X(WexlaIsFileImmediatelyAvailable, 2, find, IMPL) \
     X(WexlaGetLocalFileCopy, 2, find, IMPL) \
-    X(WexlaGetAppIds, 3, apps, PENDING) \
-    X(WexlaGetAppStats, 2, apps, PENDING) \
-    X(WexlaEnumerateApp, 3, apps, PENDING) \
-    X(WexlaEnumerateAppDependency, 4, apps, PENDING) \
-    X(WexlaIsAppSubscribed, 4, apps, PENDING) \
-    X(WexlaCheckAppOwnership, 4, apps, PENDING) \
-    X(WexlaGetAppUpdateStats, 4, apps, PENDING) \
-    X(WexlaGetUser, 5, apps, PENDING) \
-    X(WexlaLaunchApp, 4, apps, PENDING) \
-    X(WexlaGetEncryptionKeyToSendToNewClient, 1, tickets, PENDING) \
-    X(WexlaGetEncryptedUserIDTicket, 6, tickets, PENDING) \
-    X(WexlaInitializeUserIDTicketValidator, 0, tickets, PENDING) \
-    X(WexlaShutdownUserIDTicketValidator, 0, tickets, PENDING) \
-    X(WexlaStartValidatingUserIDTicket, 4, tickets, PENDING) \
-    X(WexlaProcessOngoingUserIDTicketValidation, 6, tickets, PENDING) \
-    X(WexlaAbortOngoingUserIDTicketValidation, 1, tickets, PENDING) \
-    X(WexlaOptionalCleanUpAfterClientHasDisconnected, 0, tickets, PENDING) \
-    X(WexlaFindServersNumServers, 1, tickets, PENDING) \
-    X(WexlaFindServersIterateServer, 4, tickets, PENDING) \
-    X(WexlaFindServersGetErrorString, 0, tickets, PENDING) \
+    X(WexlaGetAppIds, 3, apps, IMPL) \
+    X(WexlaGetAppStats, 2, apps, IMPL) \
+    X(WexlaEnumerateApp, 3, apps, IMPL) \
+    X(WexlaEnumerateAppDependency, 4, apps, IMPL) \
+    X(WexlaIsAppSubscribed, 4, apps, IMPL) \
+    X(WexlaCheckAppOwnership, 4, apps, IMPL) \
+    X(WexlaGetAppUpdateStats, 4, apps, IMPL) \
+    X(WexlaGetUser, 5, apps, IMPL) \
+    X(WexlaLaunchApp, 4, apps, IMPL) \
+    X(WexlaGetEncryptionKeyToSendToNewClient, 1, tickets, IMPL) \
+    X(WexlaGetEncryptedUserIDTicket, 6, tickets, IMPL) \
+    X(WexlaInitializeUserIDTicketValidator, 0, tickets, IMPL) \
+    X(WexlaShutdownUserIDTicketValidator, 0, tickets, IMPL) \
+    X(WexlaStartValidatingUserIDTicket, 4, tickets, IMPL) \
+    X(WexlaProcessOngoingUserIDTicketValidation, 6, tickets, IMPL) \
+    X(WexlaAbortOngoingUserIDTicketValidation, 1, tickets, IMPL) \
+    X(WexlaOptionalCleanUpAfterClientHasDisconnected, 0, tickets, IMPL) \
+    X(WexlaFindServersNumServers, 1, tickets, IMPL) \
+    X(WexlaFindServersIterateServer, 4, tickets, IMPL) \
+    X(WexlaFindServersGetErrorString, 0, tickets, IMPL) \
     X(WexlaMiniDumpInit, 0, minidump, IMPL) \
     X(WexlaWriteMiniDumpUsingExceptionInfoWithBuildId, 3, minidump, IMPL) \
     X(WexlaWriteMiniDumpUsingExceptionInfo, 2, minidump, IMPL) \

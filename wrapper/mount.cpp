@@ -8,6 +8,7 @@
 #include "util/keyvalues.h"
 #include "util/strtools.h"
 #include "util/utlbuffer.h"
+#include "wrapper/app_depots.h"
 #include "wrapper/client_binding.h"
 
 #include <climits>
@@ -68,20 +69,6 @@ EMountListResult MountFromMountList()
     return pMount ? MOUNT_LIST_MOUNTED : MOUNT_LIST_ABSENT;
 }
 
-// The depots the client lists for the application, at most nCapacity of them;
-// 0 when there is no client or it lists none.
-int CollectDepots(uint32_t uAppId, uint32_t* pDepots, int nCapacity)
-{
-    IWexlaApps* pApps = g_ClientBinding.pApps;
-    if (!pApps)
-        return 0;
-    int32_t nCount = pApps->CollectAppDepots(uAppId, pDepots, static_cast<uint32_t>(nCapacity));
-    if (nCount <= 0)
-        return 0;
-    // A client that reports more than it could write is not read past the array.
-    return nCount > nCapacity ? nCapacity : nCount;
-}
-
 void MountDepot(const char* pszAppFolder, uint32_t uDepotId)
 {
     char szBasePath[FS_PATH_SIZE];
@@ -92,7 +79,7 @@ void MountDepot(const char* pszAppFolder, uint32_t uDepotId)
 bool MountFromDepots()
 {
     uint32_t depots[MAX_APP_DEPOTS] = {};
-    int nCount = CollectDepots(g_ClientBinding.nCurrentAppId, depots, MAX_APP_DEPOTS);
+    int nCount = CollectInstalledDepots(g_ClientBinding.nCurrentAppId, depots, MAX_APP_DEPOTS);
     for (int i = 0; i < nCount; ++i)
         MountDepot(g_ClientBinding.szAppFolder, depots[i]);
     return nCount > 0;

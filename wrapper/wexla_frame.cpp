@@ -31,6 +31,12 @@ void SetWexlaError(TWexlaError* pError, const char* pszText, int32_t eKind)
     memset(pError->szText + i, 0, sizeof(pError->szText) - i);
 }
 
+void CopyToCallerBuffer(char* pDest, const char* pSrc, size_t nCapacity)
+{
+    if (pDest)
+        strncpy(pDest, pSrc, nCapacity);
+}
+
 void SetWexlaErrorKind(TWexlaError* pError, int32_t eKind)
 {
     if (pError)

@@ -23,6 +23,11 @@ TWexlaError* ClearWexlaError(TWexlaError* pError);
 // of the field). The record must not be null.
 void SetWexlaError(TWexlaError* pError, const char* pszText, int32_t eKind);
 
+// The C library's bounded copy into a caller's buffer: at most nCapacity
+// bytes, the rest of the capacity zero-filled, no terminator when the text is
+// as long as the capacity or longer. A null buffer is left alone.
+void CopyToCallerBuffer(char* pDest, const char* pSrc, size_t nCapacity);
+
 // Sets only the kind (the text is left as the clearing left it); does
 // nothing when the record is null.
 void SetWexlaErrorKind(TWexlaError* pError, int32_t eKind);

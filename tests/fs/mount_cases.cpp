@@ -124,11 +124,11 @@ TEST_F(MountTest, SecondMountKeepsTheCurrentList)
     MountOnly({}, false);
 }
 
+#if defined(_WIN32)
+// An archive records its full path with backslashes, which only Windows paths
+// match.
 TEST_F(MountTest, TheSameArchiveIsMountedOnceByItsFullPath)
 {
-#if !defined(_WIN32)
-    GTEST_SKIP() << "an archive records its path with backslashes, which only Windows paths match";
-#endif
     const std::string a = Pack(TestInfoName() + "/a", {{"a.txt", "a"}});
     std::string upper = a;
     for (char& c : upper)
@@ -142,6 +142,7 @@ TEST_F(MountTest, TheSameArchiveIsMountedOnceByItsFullPath)
     EXPECT_EQ(2u, CountStarting(trace.Lines(), "Mounting ")) << testing::PrintToString(trace.Lines());
     MountOnly({}, false);
 }
+#endif
 
 TEST_F(MountTest, UnmountInvalidatesArchiveHandlesOnly)
 {

@@ -115,6 +115,14 @@ ChildScenarioRegistration::ChildScenarioRegistration(const ChildScenario* pScena
     Scenarios().insert(Scenarios().end(), pScenarios, pScenarios + nCount);
 }
 
+void ExitPrintingLines(const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines)
+        printf("%s\n", line.c_str());
+    fflush(stdout);
+    ExitProcess(0);
+}
+
 bool RunChildScenarioFromCommandLine(int argc, char** argv)
 {
     if (argc != 3 || strcmp(argv[1], "--child") != 0)

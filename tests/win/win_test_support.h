@@ -65,6 +65,10 @@ struct ChildScenario
     void (*pfnRun)();
 };
 
+// Ends a child scenario that reports text lines: prints each on its own line
+// to standard output, flushes it and exits with 0.
+[[noreturn]] void ExitPrintingLines(const std::vector<std::string>& lines);
+
 // Registers scenarios at static initialisation.
 struct ChildScenarioRegistration
 {
