@@ -68,6 +68,30 @@ bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor);
 // answers true.
 bool Plat_IsWindowsWorkstation();
 
+// Threads: starts pfn(pArg) on a new thread; null when it cannot be started.
+typedef uint32_t (*PlatThreadFn)(void* pArg);
+void* Plat_CreateThread(PlatThreadFn pfn, void* pArg);
+// Waits for the thread to end, releases its handle and returns its result.
+uint32_t Plat_JoinThread(void* hThread);
+
+// Structured exceptions: calls pfn(pArg) under an exception frame of the
+// calling thread. A structured exception that no handler inside pfn takes is
+// handed to pfnEscaped (exception code, the system's exception pointers,
+// whether this is the innermost guarded call it leaves, pContext) before it
+// goes on to the handlers outside; enclosing guarded calls get the same
+// exception with bInnermost false. C++ exceptions pass through untouched.
+// pfnEscaped may end the process. The POSIX version only calls pfn.
+typedef void (*PlatEscapedExceptionFn)(uint32_t nCode, void* pExceptionInfo, bool bInnermost,
+                                       void* pContext);
+void Plat_CallWithExceptionFrame(void (*pfn)(void*), void* pArg, PlatEscapedExceptionFn pfnEscaped,
+                                 void* pContext);
+
+// The assertion dialog's window (Windows): modal, owned by the first visible
+// top-level window of this process, its buttons acting on dialog; a task-modal
+// message box captioned "Assert Dialog" when the process has no visible
+// window. Returns when it is closed. The POSIX version shows nothing.
+class CAssertDialog;
+void Plat_ShowAssertDialog(CAssertDialog& dialog);
 // The null device's name for fopen ("nul:" on Windows).
 const char* Plat_NullDevicePath();
 
@@ -148,4 +172,7 @@ std::wstring Plat_WidePathForFileCalls(const char* pszPath);
 // the debugger output stream; the override replaces the command line.
 void Plat_SetDebugStreamSink(void (*pfnSink)(const char*));
 void Plat_SetCommandLineForTesting(const char* pszCommandLine);
+// Host build only: the assertion dialog is played by this function (null:
+// nothing is shown).
+void Plat_SetAssertDialogForTesting(void (*pfnDialog)(CAssertDialog& dialog));
 #endif

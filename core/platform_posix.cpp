@@ -1,5 +1,6 @@
 // Platform layer over POSIX, for the host build and its tests.
 #include "core/platform.h"
+#include "core/platform_system.h"
 #include "core/trace_log.h"
 
 #include <dirent.h>
@@ -183,6 +184,97 @@ bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor)
 bool Plat_IsWindowsWorkstation()
 {
     return true;
+}
+
+// No libraries are loaded here: loads fail, and every module path is the
+// executable's (as Windows answers for a module that is not loaded).
+void* Sys_LoadModule(const char* /*pszPath*/)
+{
+    return nullptr;
+}
+
+void* Plat_LoadModuleBySearch(const char* /*pszName*/)
+{
+    return nullptr;
+}
+
+void Plat_FreeModule(void* /*hModule*/) {}
+
+void* Plat_GetModuleSymbol(void* /*hModule*/, const char* /*pszName*/)
+{
+    return nullptr;
+}
+
+bool Plat_GetModulePath(const char* /*pszModuleName*/, char* pszOut, size_t nOutSize)
+{
+    if (!pszOut || nOutSize == 0)
+        return false;
+    pszOut[0] = '\0';
+    const ssize_t n = readlink("/proc/self/exe", pszOut, nOutSize);
+    if (n <= 0 || static_cast<size_t>(n) >= nOutSize)
+    {
+        pszOut[0] = '\0';
+        return false;
+    }
+    pszOut[n] = '\0';
+    return true;
+}
+
+namespace
+{
+struct PosixThreadStart
+{
+    PlatThreadFn pfn;
+    void* pArg;
+    uint32_t nResult;
+    pthread_t thread;
+};
+
+void* PosixThreadMain(void* p)
+{
+    PosixThreadStart* pStart = static_cast<PosixThreadStart*>(p);
+    pStart->nResult = pStart->pfn(pStart->pArg);
+    return nullptr;
+}
+} // namespace
+
+void* Plat_CreateThread(PlatThreadFn pfn, void* pArg)
+{
+    PosixThreadStart* pStart = new PosixThreadStart{pfn, pArg, 0, pthread_t()};
+    if (pthread_create(&pStart->thread, nullptr, PosixThreadMain, pStart) != 0)
+    {
+        delete pStart;
+        return nullptr;
+    }
+    return pStart;
+}
+
+uint32_t Plat_JoinThread(void* hThread)
+{
+    PosixThreadStart* pStart = static_cast<PosixThreadStart*>(hThread);
+    pthread_join(pStart->thread, nullptr);
+    const uint32_t nResult = pStart->nResult;
+    delete pStart;
+    return nResult;
+}
+
+void Plat_CallWithExceptionFrame(void (*pfn)(void*), void* pArg, PlatEscapedExceptionFn /*pfnEscaped*/,
+                                 void* /*pContext*/)
+{
+    pfn(pArg);
+}
+
+// Host-only: tests play the assertion dialog.
+static void (*g_pfnAssertDialogForTesting)(CAssertDialog&) = nullptr;
+void Plat_SetAssertDialogForTesting(void (*pfnDialog)(CAssertDialog& dialog))
+{
+    g_pfnAssertDialogForTesting = pfnDialog;
+}
+
+void Plat_ShowAssertDialog(CAssertDialog& dialog)
+{
+    if (g_pfnAssertDialogForTesting)
+        g_pfnAssertDialogForTesting(dialog);
 }
 
 struct PlatFindState
