@@ -40,6 +40,24 @@ void Plat_Sleep(uint32_t nMilliseconds);
 // Milliseconds from an arbitrary start, for time-outs and rate limits.
 uint64_t Plat_MillisecondsNow();
 
+// Files opened for positional reads: each read names its own offset and no
+// file position is shared, so any number of threads may read one file at
+// once without a lock (pread on POSIX; on Windows an overlapped handle with
+// an OVERLAPPED offset, since the system serialises the calls on a
+// synchronous handle).
+using PlatFile = intptr_t;
+constexpr PlatFile PLAT_INVALID_FILE = -1;
+
+// Opens an existing file for reading, sharing it as fopen "rb" does;
+// PLAT_INVALID_FILE when it cannot be opened.
+PlatFile Plat_OpenFileForReading(const char* pszName);
+
+// Reads up to nCount bytes at nOffset into pDest; fewer only at the end of
+// the file or on a read error. Returns the bytes read.
+size_t Plat_ReadFileAt(PlatFile hFile, int64_t nOffset, void* pDest, size_t nCount);
+
+void Plat_CloseFile(PlatFile hFile);
+
 // Version verification of the running Windows (VerifyVersionInfo): true when
 // its version is at least nMajor.nMinor. The POSIX stand-in answers as
 // Windows 10 (version 10.0).

@@ -86,6 +86,81 @@ uint64_t Plat_MillisecondsNow()
     return GetTickCount64();
 }
 
+namespace
+{
+// Each thread waits for its own positional reads on its own event, kept in
+// fiber-local storage and closed when the thread ends.
+void WINAPI CloseReadEvent(void* pEvent)
+{
+    if (pEvent)
+        CloseHandle(static_cast<HANDLE>(pEvent));
+}
+
+HANDLE ThreadReadEvent()
+{
+    static const DWORD s_nSlot = FlsAlloc(CloseReadEvent);
+    if (s_nSlot == FLS_OUT_OF_INDEXES)
+        return nullptr;
+    HANDLE hEvent = static_cast<HANDLE>(FlsGetValue(s_nSlot));
+    if (!hEvent)
+    {
+        hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        if (hEvent)
+            FlsSetValue(s_nSlot, hEvent);
+    }
+    return hEvent;
+}
+} // namespace
+
+PlatFile Plat_OpenFileForReading(const char* pszName)
+{
+    // The sharing of the C runtime's fopen "rb"; overlapped, so that reads of
+    // several threads are not serialised on the handle.
+    HANDLE h = CreateFileA(pszName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+    return h == INVALID_HANDLE_VALUE ? PLAT_INVALID_FILE : reinterpret_cast<PlatFile>(h);
+}
+
+size_t Plat_ReadFileAt(PlatFile hFile, int64_t nOffset, void* pDest, size_t nCount)
+{
+    if (hFile == PLAT_INVALID_FILE || nOffset < 0)
+        return 0;
+    HANDLE hEvent = ThreadReadEvent();
+    if (!hEvent)
+        return 0;
+    HANDLE h = reinterpret_cast<HANDLE>(hFile);
+    auto* pOut = static_cast<char*>(pDest);
+    size_t nDone = 0;
+    while (nDone < nCount)
+    {
+        const size_t nLeft = nCount - nDone;
+        const DWORD nAsk = nLeft > 0x40000000u ? 0x40000000u : static_cast<DWORD>(nLeft);
+        const uint64_t nAt = static_cast<uint64_t>(nOffset) + nDone;
+        OVERLAPPED overlapped = {};
+        overlapped.Offset = static_cast<DWORD>(nAt);
+        overlapped.OffsetHigh = static_cast<DWORD>(nAt >> 32);
+        overlapped.hEvent = hEvent;
+        DWORD nGot = 0;
+        if (!ReadFile(h, pOut + nDone, nAsk, nullptr, &overlapped))
+        {
+            // Pending: wait on this thread's event; anything else (the end
+            // of the file included) ends the read.
+            if (GetLastError() != ERROR_IO_PENDING)
+                break;
+        }
+        if (!GetOverlappedResult(h, &overlapped, &nGot, TRUE) || nGot == 0)
+            break;
+        nDone += nGot;
+    }
+    return nDone;
+}
+
+void Plat_CloseFile(PlatFile hFile)
+{
+    if (hFile != PLAT_INVALID_FILE)
+        CloseHandle(reinterpret_cast<HANDLE>(hFile));
+}
+
 bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor)
 {
     OSVERSIONINFOEXW info = {};
