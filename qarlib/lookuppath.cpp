@@ -27,38 +27,81 @@ void CollapseParentSegments(char* pszKey)
 }
 } // namespace
 
+// One pass finds the separators; then each key is copied once, lower-cased
+// (and the directory's separators turned into '/') on the way. The keys are
+// those of the path tools: the directory part of V_CopyDirectory (up to the
+// last separator that is not the final character), the base name of
+// V_LastComponent cut at its last '.', and the extension after that '.'.
 bool SplitLookupPath(const char* pszPath, QarLookupKeys* pKeys)
 {
     if (!pszPath || !pKeys)
         return false;
-    const char* pszLast = V_LastComponent(pszPath);
-    const size_t nDirectory = static_cast<size_t>(pszLast - pszPath);
-    if (nDirectory >= QAR_KEY_SIZE || strlen(pszLast) >= QAR_KEY_SIZE)
+    const char* pLastSeparator = nullptr;
+    const char* pSeparatorBefore = nullptr;
+    const char* p = pszPath;
+    for (; *p; ++p)
+    {
+        if (V_IsSeparator(*p))
+        {
+            pSeparatorBefore = pLastSeparator;
+            pLastSeparator = p;
+        }
+    }
+    const char* pEnd = p;
+    const char* pszLast = pLastSeparator ? pLastSeparator + 1 : pszPath;
+    if (static_cast<size_t>(pszLast - pszPath) >= QAR_KEY_SIZE ||
+        static_cast<size_t>(pEnd - pszLast) >= QAR_KEY_SIZE)
         return false;
 
-    V_CopyDirectory(pszPath, pKeys->szDirectory, QAR_KEY_SIZE);
-    if (!pKeys->szDirectory[0])
-        V_CopyBounded(pKeys->szDirectory, " ", QAR_KEY_SIZE);
-
-    V_CopyBounded(pKeys->szBase, pszLast, QAR_KEY_SIZE);
-    if (char* pDot = strrchr(pKeys->szBase, '.'))
+    const char* pDirectoryEnd = pLastSeparator == pEnd - 1 ? pSeparatorBefore : pLastSeparator;
+    char* pDirectory = pKeys->szDirectory;
+    bool bDots = false;
+    if (pDirectoryEnd)
     {
-        *pDot = '\0';
-        V_CopyExtension(pszPath, pKeys->szExtension, QAR_KEY_SIZE);
+        for (const char* q = pszPath; q <= pDirectoryEnd; ++q)
+        {
+            char c = *q;
+            if (c == '\\')
+                c = '/';
+            else if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+            bDots |= c == '.' && q > pszPath && q[-1] == '.';
+            *pDirectory++ = c;
+        }
+        *pDirectory = '\0';
+        if (bDots)
+            CollapseParentSegments(pKeys->szDirectory);
+        const size_t nLen = strlen(pKeys->szDirectory);
+        if (nLen > 0 && V_IsSeparator(pKeys->szDirectory[nLen - 1]))
+            pKeys->szDirectory[nLen - 1] = '\0';
     }
     else
     {
-        V_CopyBounded(pKeys->szExtension, " ", QAR_KEY_SIZE);
+        pDirectory[0] = ' ';
+        pDirectory[1] = '\0';
     }
 
-    V_SetSeparators(pKeys->szDirectory, '/');
-    V_LowerAscii(pKeys->szDirectory);
-    CollapseParentSegments(pKeys->szDirectory);
-    const size_t nLen = strlen(pKeys->szDirectory);
-    if (nLen > 0 && V_IsSeparator(pKeys->szDirectory[nLen - 1]))
-        pKeys->szDirectory[nLen - 1] = '\0';
-
-    V_LowerAscii(pKeys->szBase);
-    V_LowerAscii(pKeys->szExtension);
+    char* pBase = pKeys->szBase;
+    char* pDot = nullptr;
+    for (const char* q = pszLast; q < pEnd; ++q)
+    {
+        char c = *q;
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c == '.')
+            pDot = pBase;
+        *pBase++ = c;
+    }
+    *pBase = '\0';
+    if (pDot)
+    {
+        *pDot = '\0';
+        memcpy(pKeys->szExtension, pDot + 1, static_cast<size_t>(pBase - pDot));
+    }
+    else
+    {
+        pKeys->szExtension[0] = ' ';
+        pKeys->szExtension[1] = '\0';
+    }
     return true;
 }

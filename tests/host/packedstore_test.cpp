@@ -4,11 +4,13 @@
 #include "qarlib/packedstore.h"
 #include "tests/host/qar_fixture.h"
 #include "tests/host/test_support.h"
+#include "util/strtools.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 using namespace qartest;
 
@@ -157,6 +159,70 @@ TEST(PackedStore, SplitLookupPathBuildsTheThreeKeys)
         EXPECT_STREQ(keys.szDirectory, c.pszDirectory);
         EXPECT_STREQ(keys.szBase, c.pszBase);
         EXPECT_STREQ(keys.szExtension, c.pszExtension);
+    }
+}
+
+namespace
+{
+// The key rules spelled out with the path tools, step by step.
+bool SplitWithPathTools(const char* pszPath, QarLookupKeys* pKeys)
+{
+    const char* pszLast = V_LastComponent(pszPath);
+    if (static_cast<size_t>(pszLast - pszPath) >= QAR_KEY_SIZE || strlen(pszLast) >= QAR_KEY_SIZE)
+        return false;
+    V_CopyDirectory(pszPath, pKeys->szDirectory, QAR_KEY_SIZE);
+    if (!pKeys->szDirectory[0])
+        V_CopyBounded(pKeys->szDirectory, " ", QAR_KEY_SIZE);
+    V_CopyBounded(pKeys->szBase, pszLast, QAR_KEY_SIZE);
+    if (char* pDot = strrchr(pKeys->szBase, '.'))
+    {
+        *pDot = '\0';
+        V_CopyExtension(pszPath, pKeys->szExtension, QAR_KEY_SIZE);
+    }
+    else
+    {
+        V_CopyBounded(pKeys->szExtension, " ", QAR_KEY_SIZE);
+    }
+    V_SetSeparators(pKeys->szDirectory, '/');
+    V_LowerAscii(pKeys->szDirectory);
+    for (char* pOccurrence; pKeys->szDirectory[0] && (pOccurrence = strstr(pKeys->szDirectory + 1, "/../"));)
+    {
+        char* pTarget = pOccurrence - 1;
+        while (pTarget > pKeys->szDirectory && *pTarget != '/')
+            --pTarget;
+        memmove(pTarget, pOccurrence + 3, strlen(pOccurrence + 3) + 1);
+    }
+    const size_t nLen = strlen(pKeys->szDirectory);
+    if (nLen > 0 && V_IsSeparator(pKeys->szDirectory[nLen - 1]))
+        pKeys->szDirectory[nLen - 1] = '\0';
+    V_LowerAscii(pKeys->szBase);
+    V_LowerAscii(pKeys->szExtension);
+    return true;
+}
+} // namespace
+
+TEST(PackedStore, SplitLookupPathAgreesWithThePathTools)
+{
+    // Short paths over an alphabet of separators, dots and letters of both
+    // cases, and long ones around the key size.
+    static const char kAlphabet[] = "aZ./\\.";
+    std::mt19937 rng(3);
+    for (int i = 0; i < 200000; ++i)
+    {
+        std::string path;
+        const size_t nLen = i % 100 == 0 ? 250 + rng() % 20 : rng() % 14;
+        for (size_t n = 0; n < nLen; ++n)
+            path += kAlphabet[rng() % (sizeof(kAlphabet) - 1)];
+        if (i % 100 == 50)
+            path = std::string(rng() % 2 ? "D/" : "") + std::string(255 + rng() % 8, 'x') + (rng() % 2 ? "/" : ".E");
+        QarLookupKeys expected, got;
+        const bool bExpected = SplitWithPathTools(path.c_str(), &expected);
+        ASSERT_EQ(SplitLookupPath(path.c_str(), &got), bExpected) << path;
+        if (!bExpected)
+            continue;
+        ASSERT_STREQ(got.szDirectory, expected.szDirectory) << path;
+        ASSERT_STREQ(got.szBase, expected.szBase) << path;
+        ASSERT_STREQ(got.szExtension, expected.szExtension) << path;
     }
 }
 
