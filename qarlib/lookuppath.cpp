@@ -25,83 +25,93 @@ void CollapseParentSegments(char* pszKey)
         memmove(pTarget, pRest, strlen(pRest) + 1);
     }
 }
+
+// Byte maps applied while a key is copied: lower case, and for the
+// directory also '\\' turned into '/'.
+struct KeyCharMaps
+{
+    unsigned char lower[256] = {};
+    unsigned char directory[256] = {};
+    constexpr KeyCharMaps()
+    {
+        for (int c = 0; c < 256; ++c)
+            lower[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        for (int c = 0; c < 256; ++c)
+            directory[c] = c == '\\' ? '/' : lower[c];
+    }
+};
+constexpr KeyCharMaps g_keyCharMaps;
+
+// Copies n bytes through the map and terminates the copy.
+void CopyMapped(char* pDest, const char* pSrc, size_t n, const unsigned char* pMap)
+{
+    for (size_t i = 0; i < n; ++i)
+        pDest[i] = static_cast<char>(pMap[static_cast<unsigned char>(pSrc[i])]);
+    pDest[n] = '\0';
+}
 } // namespace
 
-// One pass finds the separators; then each key is copied once, lower-cased
-// (and the directory's separators turned into '/') on the way. The keys are
-// those of the path tools: the directory part of V_CopyDirectory (up to the
-// last separator that is not the final character), the base name of
-// V_LastComponent cut at its last '.', and the extension after that '.'.
+// The keys are those of the path tools: the directory part of
+// V_CopyDirectory (up to the last separator that is not the final
+// character), the base name of V_LastComponent cut at its last '.', and the
+// extension after that '.'. Each is found from the end of the path and
+// copied once, lower-cased on the way.
 bool SplitLookupPath(const char* pszPath, QarLookupKeys* pKeys)
 {
     if (!pszPath || !pKeys)
         return false;
-    const char* pLastSeparator = nullptr;
-    const char* pSeparatorBefore = nullptr;
-    const char* p = pszPath;
-    for (; *p; ++p)
-    {
-        if (V_IsSeparator(*p))
-        {
-            pSeparatorBefore = pLastSeparator;
-            pLastSeparator = p;
-        }
-    }
-    const char* pEnd = p;
-    const char* pszLast = pLastSeparator ? pLastSeparator + 1 : pszPath;
-    if (static_cast<size_t>(pszLast - pszPath) >= QAR_KEY_SIZE ||
-        static_cast<size_t>(pEnd - pszLast) >= QAR_KEY_SIZE)
+    const size_t nLen = strlen(pszPath);
+    size_t nLast = nLen; // start of the last component
+    while (nLast > 0 && !V_IsSeparator(pszPath[nLast - 1]))
+        --nLast;
+    if (nLast >= QAR_KEY_SIZE || nLen - nLast >= QAR_KEY_SIZE)
         return false;
 
-    const char* pDirectoryEnd = pLastSeparator == pEnd - 1 ? pSeparatorBefore : pLastSeparator;
-    char* pDirectory = pKeys->szDirectory;
-    bool bDots = false;
-    if (pDirectoryEnd)
+    // The directory ends after the last separator before the final character.
+    size_t nDirectory = nLast;
+    if (nDirectory == nLen && nDirectory > 0)
     {
-        for (const char* q = pszPath; q <= pDirectoryEnd; ++q)
+        --nDirectory;
+        while (nDirectory > 0 && !V_IsSeparator(pszPath[nDirectory - 1]))
+            --nDirectory;
+    }
+    if (nDirectory > 0)
+    {
+        CopyMapped(pKeys->szDirectory, pszPath, nDirectory, g_keyCharMaps.directory);
+        if (memchr(pKeys->szDirectory, '.', nDirectory))
         {
-            char c = *q;
-            if (c == '\\')
-                c = '/';
-            else if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-            bDots |= c == '.' && q > pszPath && q[-1] == '.';
-            *pDirectory++ = c;
-        }
-        *pDirectory = '\0';
-        if (bDots)
             CollapseParentSegments(pKeys->szDirectory);
-        const size_t nLen = strlen(pKeys->szDirectory);
-        if (nLen > 0 && V_IsSeparator(pKeys->szDirectory[nLen - 1]))
-            pKeys->szDirectory[nLen - 1] = '\0';
+            nDirectory = strlen(pKeys->szDirectory);
+        }
+        // Drop the trailing separator.
+        if (nDirectory > 0 && pKeys->szDirectory[nDirectory - 1] == '/')
+            pKeys->szDirectory[--nDirectory] = '\0';
+        pKeys->nDirectoryLength = static_cast<int>(nDirectory);
     }
     else
     {
-        pDirectory[0] = ' ';
-        pDirectory[1] = '\0';
+        memcpy(pKeys->szDirectory, " ", 2);
+        pKeys->nDirectoryLength = 1;
     }
 
-    char* pBase = pKeys->szBase;
-    char* pDot = nullptr;
-    for (const char* q = pszLast; q < pEnd; ++q)
+    const size_t nName = nLen - nLast;
+    CopyMapped(pKeys->szBase, pszPath + nLast, nName, g_keyCharMaps.lower);
+    size_t nBase = nName;
+    while (nBase > 0 && pKeys->szBase[nBase - 1] != '.')
+        --nBase;
+    if (nBase > 0)
     {
-        char c = *q;
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c == '.')
-            pDot = pBase;
-        *pBase++ = c;
-    }
-    *pBase = '\0';
-    if (pDot)
-    {
+        char* pDot = pKeys->szBase + --nBase;
+        memcpy(pKeys->szExtension, pDot + 1, nName - nBase);
         *pDot = '\0';
-        memcpy(pKeys->szExtension, pDot + 1, static_cast<size_t>(pBase - pDot));
+        pKeys->nBaseLength = static_cast<int>(nBase);
+        pKeys->nExtensionLength = static_cast<int>(nName - nBase - 1);
     }
     else
     {
-        pKeys->szExtension[0] = ' ';
-        pKeys->szExtension[1] = '\0';
+        memcpy(pKeys->szExtension, " ", 2);
+        pKeys->nBaseLength = static_cast<int>(nName);
+        pKeys->nExtensionLength = 1;
     }
     return true;
 }

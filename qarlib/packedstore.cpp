@@ -274,14 +274,16 @@ CPackedFileHandle CPackedStore::OpenFile(const char* pszPath)
     if (!SplitLookupPath(pszPath, &keys))
         return handle;
 
-    int32_t nExt = m_nExtensionHeads[HashKey(keys.szExtension) % EXTENSION_BUCKETS];
+    const uint32_t nExtensionHash =
+        MurmurHash3_32(keys.szExtension, static_cast<size_t>(keys.nExtensionLength), WEXLA_HASH_SEED);
+    int32_t nExt = m_nExtensionHeads[nExtensionHash % EXTENSION_BUCKETS];
     while (nExt >= 0 && strcmp(m_extensionNodes[nExt].pszExtension, keys.szExtension) != 0)
         nExt = m_extensionNodes[nExt].nNext;
     if (nExt < 0)
         return handle;
 
     const uint32_t nDir = m_directoryIndex.Find(
-        MurmurHash3_32(keys.szDirectory, strlen(keys.szDirectory), static_cast<uint32_t>(nExt)),
+        MurmurHash3_32(keys.szDirectory, static_cast<size_t>(keys.nDirectoryLength), static_cast<uint32_t>(nExt)),
         [&](uint32_t nNode) {
             const DirectoryNode& node = m_directoryNodes[nNode];
             return node.nExtension == nExt && strcmp(node.pszDirectory, keys.szDirectory) == 0;
@@ -292,7 +294,7 @@ CPackedFileHandle CPackedStore::OpenFile(const char* pszPath)
     const DirectoryNode& dir = m_directoryNodes[nDir];
     const char* pTree = m_tree.data();
     const uint32_t nName =
-        m_fileIndex.Find(MurmurHash3_32(keys.szBase, strlen(keys.szBase), nDir), [&](uint32_t nPosition) {
+        m_fileIndex.Find(MurmurHash3_32(keys.szBase, static_cast<size_t>(keys.nBaseLength), nDir), [&](uint32_t nPosition) {
             return nPosition >= dir.nFilesBegin && nPosition < dir.nFilesEnd &&
                    strcmp(pTree + nPosition, keys.szBase) == 0;
         });

@@ -223,6 +223,9 @@ TEST(PackedStore, SplitLookupPathAgreesWithThePathTools)
         ASSERT_STREQ(got.szDirectory, expected.szDirectory) << path;
         ASSERT_STREQ(got.szBase, expected.szBase) << path;
         ASSERT_STREQ(got.szExtension, expected.szExtension) << path;
+        ASSERT_EQ(got.nDirectoryLength, static_cast<int>(strlen(got.szDirectory))) << path;
+        ASSERT_EQ(got.nBaseLength, static_cast<int>(strlen(got.szBase))) << path;
+        ASSERT_EQ(got.nExtensionLength, static_cast<int>(strlen(got.szExtension))) << path;
     }
 }
 
