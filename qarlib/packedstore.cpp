@@ -85,7 +85,7 @@ public:
         const uint32_t nBegin = PositionOf(pszDirectory) + static_cast<uint32_t>(strlen(pszDirectory)) + 1;
         const int32_t nExtension = static_cast<int32_t>(m_store.m_extensionNodes.size() - 1);
         m_directories.push_back(
-            {MurmurHash3_32(pszDirectory, strlen(pszDirectory), static_cast<uint32_t>(nExtension)),
+            {CTreeNameIndex::Hash(pszDirectory, strlen(pszDirectory), static_cast<uint32_t>(nExtension)),
              static_cast<uint32_t>(m_store.m_directoryNodes.size())});
         m_store.m_directoryNodes.push_back({nExtension, pszDirectory, nBegin, nBegin});
     }
@@ -95,7 +95,7 @@ public:
     {
         const uint32_t nDirectory = static_cast<uint32_t>(m_store.m_directoryNodes.size() - 1);
         const uint32_t nPosition = PositionOf(pszName);
-        m_files.push_back({MurmurHash3_32(pszName, strlen(pszName), nDirectory), nPosition});
+        m_files.push_back({CTreeNameIndex::Hash(pszName, strlen(pszName), nDirectory), nPosition});
         m_store.m_directoryNodes.back().nFilesEnd = nPosition + 1;
     }
 
@@ -282,30 +282,31 @@ CPackedFileHandle CPackedStore::OpenFile(const char* pszPath)
     if (nExt < 0)
         return handle;
 
-    const uint32_t nDir = m_directoryIndex.Find(
-        MurmurHash3_32(keys.szDirectory, static_cast<size_t>(keys.nDirectoryLength), static_cast<uint32_t>(nExt)),
-        [&](uint32_t nNode) {
-            const DirectoryNode& node = m_directoryNodes[nNode];
-            return node.nExtension == nExt && strcmp(node.pszDirectory, keys.szDirectory) == 0;
-        });
+    const uint32_t nDirectoryHash = CTreeNameIndex::Hash(
+        keys.szDirectory, static_cast<size_t>(keys.nDirectoryLength), static_cast<uint32_t>(nExt));
+    const uint32_t nDir = m_directoryIndex.Find(nDirectoryHash, [&](uint32_t nNode) {
+        const DirectoryNode& node = m_directoryNodes[nNode];
+        return node.nExtension == nExt && strcmp(node.pszDirectory, keys.szDirectory) == 0;
+    });
     if (nDir == CTreeNameIndex::EMPTY)
         return handle;
 
     const DirectoryNode& dir = m_directoryNodes[nDir];
     const char* pTree = m_tree.data();
-    const uint32_t nName =
-        m_fileIndex.Find(MurmurHash3_32(keys.szBase, static_cast<size_t>(keys.nBaseLength), nDir), [&](uint32_t nPosition) {
-            return nPosition >= dir.nFilesBegin && nPosition < dir.nFilesEnd &&
-                   strcmp(pTree + nPosition, keys.szBase) == 0;
-        });
+    const uint32_t nNameHash = CTreeNameIndex::Hash(keys.szBase, static_cast<size_t>(keys.nBaseLength), nDir);
+    const uint32_t nName = m_fileIndex.Find(nNameHash, [&](uint32_t nPosition) {
+        return nPosition >= dir.nFilesBegin && nPosition < dir.nFilesEnd && strcmp(pTree + nPosition, keys.szBase) == 0;
+    });
     if (nName == CTreeNameIndex::EMPTY)
         return handle;
 
-    // The walk that indexed the name read its entry whole.
-    CQarTreeReader reader(pTree, static_cast<int32_t>(m_tree.size()), static_cast<int32_t>(nName));
-    const char* pszName;
+    // The walk that indexed the name read its entry whole; it follows the
+    // name's terminator.
+    const char* pszName = pTree + nName;
+    CQarTreeReader reader(pTree, static_cast<int32_t>(m_tree.size()),
+                          static_cast<int32_t>(nName) + keys.nBaseLength + 1);
     QarEntry entry;
-    if (reader.ReadString(&pszName) && reader.ReadEntry(&entry))
+    if (reader.ReadEntry(&entry))
     {
         // A file without parts holds only its preload bytes.
         handle.nArchiveIndex = entry.nParts ? entry.nArchiveIndex : QAR_DIRECTORY_ARCHIVE_INDEX;

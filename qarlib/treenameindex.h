@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 class CTreeNameIndex
@@ -17,6 +18,21 @@ public:
 
     // Empties the table and sizes it for nCount entries (load at most 0.8).
     void Reset(size_t nCount);
+
+    // Hash of a key of n bytes within the node nSeed (the extension node of
+    // a directory, the directory node of a file name): 8 bytes at a time,
+    // cheaper than the archive's hash for the lengths names have. The tables
+    // live only in memory, so the function is free to change.
+    static uint32_t Hash(const char* pKey, size_t n, uint32_t nSeed)
+    {
+        uint64_t h = ((static_cast<uint64_t>(nSeed) << 32) | n) * 0x9E3779B97F4A7C15ull;
+        for (; n >= 8; pKey += 8, n -= 8)
+            h = Mix(h, Load(pKey, 8));
+        if (n)
+            h = Mix(h, Load(pKey, n));
+        h *= 0x94D049BB133111EBull;
+        return static_cast<uint32_t>(h ^ (h >> 32));
+    }
 
     // The first value with this hash that the predicate accepts; EMPTY if none.
     template <typename Match>
@@ -60,6 +76,18 @@ public:
     size_t MemoryBytes() const { return m_slots.capacity() * sizeof(Slot); }
 
 private:
+    static uint64_t Load(const char* p, size_t n)
+    {
+        uint64_t w = 0;
+        memcpy(&w, p, n);
+        return w;
+    }
+    static uint64_t Mix(uint64_t h, uint64_t w)
+    {
+        h = (h ^ w) * 0xBF58476D1CE4E5B9ull;
+        return h ^ (h >> 31);
+    }
+
     struct Slot
     {
         uint32_t nHash;
