@@ -255,7 +255,7 @@ void BM_LevelLoad_Store(benchmark::State& state)
         for (const std::string& path : files)
             ReadWholeFromStore(*store, path, buffer);
         state.PauseTiming();
-        nRead += ChunkBytesRead(*store, 0) - nReadBefore;
+        nRead = nReadBefore < 0 ? -1 : nRead + ChunkBytesRead(*store, 0) - nReadBefore;
         store.reset();
         state.ResumeTiming();
     }
@@ -267,7 +267,8 @@ void BM_LevelLoad_Store(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(files.size()));
     state.counters["delivered_MiB"] = static_cast<double>(nDelivered) / 1048576.0;
-    state.counters["read_MiB"] = static_cast<double>(nRead) / 1048576.0 / static_cast<double>(state.iterations());
+    state.counters["read_MiB"] =
+        nRead < 0 ? -1.0 : static_cast<double>(nRead) / 1048576.0 / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_LevelLoad_Store)
     ->ArgNames({"order", "pass"})

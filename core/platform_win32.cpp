@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -88,28 +89,38 @@ uint64_t Plat_MillisecondsNow()
 
 namespace
 {
-// Each thread waits for its own positional reads on its own event, kept in
-// fiber-local storage and closed when the thread ends.
-void WINAPI CloseReadEvent(void* pEvent)
+// Events that positional reads wait on: each read borrows one and gives it
+// back, so concurrent reads never share one and nothing is tied to a thread
+// (the library may be unloaded while the game's threads live on). No lock:
+// each slot is taken and filled with an atomic exchange. Events beyond the
+// slots are closed when given back.
+struct ReadEventPool
 {
-    if (pEvent)
-        CloseHandle(static_cast<HANDLE>(pEvent));
-}
+    static constexpr int kSlots = 64;
+    std::atomic<HANDLE> slots[kSlots];
 
-HANDLE ThreadReadEvent()
-{
-    static const DWORD s_nSlot = FlsAlloc(CloseReadEvent);
-    if (s_nSlot == FLS_OUT_OF_INDEXES)
-        return nullptr;
-    HANDLE hEvent = static_cast<HANDLE>(FlsGetValue(s_nSlot));
-    if (!hEvent)
+    HANDLE Take()
     {
-        hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        if (hEvent)
-            FlsSetValue(s_nSlot, hEvent);
+        for (std::atomic<HANDLE>& slot : slots)
+        {
+            if (HANDLE hEvent = slot.exchange(nullptr))
+                return hEvent;
+        }
+        return CreateEventW(nullptr, TRUE, FALSE, nullptr);
     }
-    return hEvent;
-}
+
+    void Give(HANDLE hEvent)
+    {
+        for (std::atomic<HANDLE>& slot : slots)
+        {
+            HANDLE hEmpty = nullptr;
+            if (slot.compare_exchange_strong(hEmpty, hEvent))
+                return;
+        }
+        CloseHandle(hEvent);
+    }
+};
+ReadEventPool g_readEvents;
 } // namespace
 
 PlatFile Plat_OpenFileForReading(const char* pszName)
@@ -125,7 +136,7 @@ size_t Plat_ReadFileAt(PlatFile hFile, int64_t nOffset, void* pDest, size_t nCou
 {
     if (hFile == PLAT_INVALID_FILE || nOffset < 0)
         return 0;
-    HANDLE hEvent = ThreadReadEvent();
+    HANDLE hEvent = g_readEvents.Take();
     if (!hEvent)
         return 0;
     HANDLE h = reinterpret_cast<HANDLE>(hFile);
@@ -143,7 +154,7 @@ size_t Plat_ReadFileAt(PlatFile hFile, int64_t nOffset, void* pDest, size_t nCou
         DWORD nGot = 0;
         if (!ReadFile(h, pOut + nDone, nAsk, nullptr, &overlapped))
         {
-            // Pending: wait on this thread's event; anything else (the end
+            // Pending: wait on the borrowed event; anything else (the end
             // of the file included) ends the read.
             if (GetLastError() != ERROR_IO_PENDING)
                 break;
@@ -152,6 +163,7 @@ size_t Plat_ReadFileAt(PlatFile hFile, int64_t nOffset, void* pDest, size_t nCou
             break;
         nDone += nGot;
     }
+    g_readEvents.Give(hEvent);
     return nDone;
 }
 
