@@ -2,6 +2,7 @@
 #include "qarlib/crc32.h"
 #include "qarlib/lookuppath.h"
 #include "qarlib/packedstore.h"
+#include "qarlib/qarformat.h"
 #include "tests/host/qar_fixture.h"
 #include "tests/host/test_support.h"
 #include "util/strtools.h"
@@ -442,6 +443,22 @@ TEST(PackedStore, HandwrittenTreesFollowTheEntryRules)
          "d/f.txt", 1, "2"},
         {"top directory and no extension", OneFileTree(" ", " ", "readme", Entry(0, "", {{0, 5, 2}})), "readme",
          2, "56"},
+        {"first of two equal names in one directory list wins",
+         Str("txt") + Str("d") + Str("f") + Entry(0, "", {{0, 3, 1}}) + Str("f") + Entry(0, "", {{0, 4, 1}}) +
+             std::string(3, '\0'),
+         "d/f.txt", 1, "3"},
+        {"later duplicate directory under one extension wins",
+         Str("txt") + Str("d") + Str("f") + Entry(0, "", {{0, 5, 1}}) + Str("") + Str("d") + Str("f") +
+             Entry(0, "", {{0, 6, 1}}) + std::string(3, '\0'),
+         "d/f.txt", 1, "6"},
+        {"a name only under the earlier of two equal directories is not found",
+         Str("txt") + Str("d") + Str("g") + Entry(0, "", {{0, 7, 1}}) + Str("") + Str("d") + Str("f") +
+             Entry(0, "", {{0, 6, 1}}) + std::string(3, '\0'),
+         "d/g.txt", -1, ""},
+        {"equal names in two directories",
+         Str("txt") + Str("d") + Str("f") + Entry(0, "", {{0, 8, 1}}) + Str("") + Str("e") + Str("f") +
+             Entry(0, "", {{0, 9, 1}}) + std::string(3, '\0'),
+         "e/f.txt", 1, "9"},
     };
     for (const Case& c : cases)
     {
@@ -460,6 +477,105 @@ TEST(PackedStore, HandwrittenTreesFollowTheEntryRules)
         ASSERT_TRUE(h.IsValid());
         EXPECT_EQ(h.nSize, c.nSize);
         EXPECT_EQ(ReadAll(store, c.pszPath), c.content);
+    }
+}
+
+namespace
+{
+// The lookup rule read off the tree walk: the last extension node equal to
+// the extension key, the last directory node under it equal to the directory
+// key, and the first name in that directory's list equal to the base key.
+class CReferenceLookup final : public IQarTreeVisitor
+{
+public:
+    void OnExtension(const char* pszExtension) override { m_extensions.push_back({pszExtension, {}}); }
+    void OnDirectory(const char*, const char* pszDirectory) override
+    {
+        m_extensions.back().directories.push_back({pszDirectory, {}});
+    }
+    void OnFile(const char*, const char*, const char* pszName, const QarEntry& entry) override
+    {
+        m_extensions.back().directories.back().files.push_back({pszName, entry.nOffset});
+    }
+    // The first part's offset of the file found, or -1.
+    int64_t Find(const char* pszExtension, const char* pszDirectory, const char* pszName) const
+    {
+        for (auto ext = m_extensions.rbegin(); ext != m_extensions.rend(); ++ext)
+        {
+            if (ext->name != pszExtension)
+                continue;
+            for (auto dir = ext->directories.rbegin(); dir != ext->directories.rend(); ++dir)
+            {
+                if (dir->name != pszDirectory)
+                    continue;
+                for (const auto& file : dir->files)
+                    if (file.first == pszName)
+                        return file.second;
+                return -1;
+            }
+            return -1;
+        }
+        return -1;
+    }
+
+private:
+    struct Directory
+    {
+        std::string name;
+        std::vector<std::pair<std::string, uint32_t>> files;
+    };
+    struct Extension
+    {
+        std::string name;
+        std::vector<Directory> directories;
+    };
+    std::vector<Extension> m_extensions;
+};
+} // namespace
+
+TEST(PackedStore, LookupAgreesWithTheTreeOrderRuleOnTreesWithRepeatedStrings)
+{
+    // Random trees over few strings, so that extensions, directories and
+    // names repeat; every file's offset is its own number.
+    static const char* const kExtensions[] = {"txt", "bin", " "};
+    static const char* const kDirectories[] = {"d", "e", "d/x", " "};
+    static const char* const kNames[] = {"a", "b", "c"};
+    std::mt19937 rng(11);
+    for (int nTree = 0; nTree < 300; ++nTree)
+    {
+        std::string tree;
+        uint32_t nOffset = 0;
+        for (int e = static_cast<int>(rng() % 5); e > 0; --e)
+        {
+            tree += Str(kExtensions[rng() % 3]);
+            for (int d = static_cast<int>(rng() % 4); d > 0; --d)
+            {
+                tree += Str(kDirectories[rng() % 4]);
+                for (int f = static_cast<int>(rng() % 4); f > 0; --f)
+                    tree += Str(kNames[rng() % 3]) + Entry(0, "", {{0, nOffset++, 0}});
+                tree += Str("");
+            }
+            tree += Str("");
+        }
+        tree += Str("");
+        SCOPED_TRACE(nTree);
+        TempDir dir;
+        WriteFileBytes(dir.Path("p_dir.qar"), tree);
+        CPackedStore store(dir.Path("p").c_str(), nullptr);
+        CReferenceLookup reference;
+        QarWalkTree(tree.data(), static_cast<int32_t>(tree.size()), reference);
+        for (const char* pszExtension : kExtensions)
+            for (const char* pszDirectory : kDirectories)
+                for (const char* pszName : kNames)
+                {
+                    std::string path = pszDirectory[0] == ' ' ? "" : std::string(pszDirectory) + "/";
+                    path += pszName;
+                    if (pszExtension[0] != ' ')
+                        path += std::string(".") + pszExtension;
+                    const int64_t nExpected = reference.Find(pszExtension, pszDirectory, pszName);
+                    const CPackedFileHandle h = store.OpenFile(path.c_str());
+                    ASSERT_EQ(h.IsValid() ? static_cast<int64_t>(h.nOffset) : -1, nExpected) << path;
+                }
     }
 }
 
