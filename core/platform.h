@@ -19,11 +19,19 @@ void Plat_DebugBreak();
 // (a buffered message would otherwise be lost when standard output is a pipe).
 [[noreturn]] void Plat_TerminateProcess(int nExitCode);
 
+// Switches standard output to binary, so bytes written there arrive unchanged
+// (Windows would turn each line feed into CR LF). Nothing to do elsewhere.
+void Plat_SetStdoutBinary();
+
 // The process command line as one text (GetCommandLineA on Windows).
 const char* Plat_GetCommandLine();
 
 // True when the environment variable exists (even when empty).
 bool Plat_HasEnvironmentVariable(const char* pszName);
+
+// Copies the environment variable's value; false when it is not set or its
+// value (with the terminator) does not fit.
+bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize);
 
 // The current working directory; false when it cannot be read or does not fit.
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize);
@@ -67,6 +75,32 @@ bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor);
 // server (version verification of the product type). The POSIX stand-in
 // answers true.
 bool Plat_IsWindowsWorkstation();
+
+// The null device's name for fopen ("nul:" on Windows).
+const char* Plat_NullDevicePath();
+
+// Directory search. The pattern is a folder and a name pattern with '*' and
+// '?' ("C:\game\qars\depot_*_dir.qar", either separator); names match
+// without regard to letter case, and "." and ".." are listed like any other
+// entry, as the Windows C runtime does. Entries come in the order the file
+// system lists them.
+struct PlatFindData
+{
+    char szName[260];
+    uint32_t nAttributes; // Windows attribute bits: 0x01 read-only, 0x02 hidden, 0x10 directory
+    int64_t nSize;
+    int64_t nCreateTime; // seconds since 1970-01-01 UTC
+    int64_t nAccessTime;
+    int64_t nWriteTime;
+};
+constexpr uint32_t PLAT_ATTRIBUTE_DIRECTORY = 0x10;
+struct PlatFindState;
+// The first match into *pData, or null when nothing matches (or the folder
+// does not exist). A search that was started ends with Plat_FindClose.
+PlatFindState* Plat_FindFirst(const char* pszPattern, PlatFindData* pData);
+// The next match; false at the end.
+bool Plat_FindNext(PlatFindState* pFind, PlatFindData* pData);
+void Plat_FindClose(PlatFindState* pFind);
 
 #ifndef _WIN32
 // Host build only: hooks for tests. The sink receives everything written to

@@ -1,9 +1,13 @@
 // Platform layer over POSIX, for the host build and its tests.
 #include "core/platform.h"
+#include "core/trace_log.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <sys/syscall.h>
 #include <time.h>
@@ -59,6 +63,7 @@ void Plat_OutputDebugString(const char* pszText)
 {
     if (g_debugStream.pfnSink)
         g_debugStream.pfnSink(pszText);
+    TraceLog_Write(pszText);
 }
 
 bool Plat_IsDebuggerPresent()
@@ -104,6 +109,19 @@ const char* Plat_GetCommandLine()
 bool Plat_HasEnvironmentVariable(const char* pszName)
 {
     return getenv(pszName) != nullptr;
+}
+
+void Plat_SetStdoutBinary()
+{
+}
+
+bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize)
+{
+    const char* pszValue = getenv(pszName);
+    if (!pszValue || !pszOut || strlen(pszValue) >= nOutSize)
+        return false;
+    memcpy(pszOut, pszValue, strlen(pszValue) + 1);
+    return true;
 }
 
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)
@@ -187,4 +205,78 @@ bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor)
 bool Plat_IsWindowsWorkstation()
 {
     return true;
+}
+
+struct PlatFindState
+{
+    DIR* pDir;
+    std::string folder;
+    std::string pattern;
+};
+
+// Reads entries until one matches the pattern.
+static bool NextMatch(PlatFindState* pFind, PlatFindData* pData)
+{
+    while (dirent* pEntry = readdir(pFind->pDir))
+    {
+        if (fnmatch(pFind->pattern.c_str(), pEntry->d_name, FNM_CASEFOLD) != 0)
+            continue;
+        memset(pData, 0, sizeof(*pData));
+        strncpy(pData->szName, pEntry->d_name, sizeof(pData->szName) - 1);
+        struct stat st;
+        if (stat((pFind->folder + "/" + pEntry->d_name).c_str(), &st) == 0)
+        {
+            if (S_ISDIR(st.st_mode))
+                pData->nAttributes |= PLAT_ATTRIBUTE_DIRECTORY;
+            if (!(st.st_mode & S_IWUSR))
+                pData->nAttributes |= 0x01;
+            pData->nSize = S_ISDIR(st.st_mode) ? 0 : st.st_size;
+            pData->nCreateTime = st.st_ctime;
+            pData->nAccessTime = st.st_atime;
+            pData->nWriteTime = st.st_mtime;
+        }
+        return true;
+    }
+    return false;
+}
+
+PlatFindState* Plat_FindFirst(const char* pszPattern, PlatFindData* pData)
+{
+    std::string text = pszPattern ? pszPattern : "";
+    for (char& c : text)
+        if (c == '\\')
+            c = '/';
+    size_t nSlash = text.rfind('/');
+    std::string folder = nSlash == std::string::npos ? "." : text.substr(0, nSlash);
+    if (folder.empty())
+        folder = "/";
+    std::string pattern = nSlash == std::string::npos ? text : text.substr(nSlash + 1);
+    DIR* pDir = opendir(folder.c_str());
+    if (!pDir)
+        return nullptr;
+    auto* pFind = new PlatFindState{pDir, folder, pattern};
+    if (!NextMatch(pFind, pData))
+    {
+        Plat_FindClose(pFind);
+        return nullptr;
+    }
+    return pFind;
+}
+
+bool Plat_FindNext(PlatFindState* pFind, PlatFindData* pData)
+{
+    return pFind && NextMatch(pFind, pData);
+}
+
+void Plat_FindClose(PlatFindState* pFind)
+{
+    if (!pFind)
+        return;
+    closedir(pFind->pDir);
+    delete pFind;
+}
+
+const char* Plat_NullDevicePath()
+{
+    return "/dev/null";
 }

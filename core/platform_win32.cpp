@@ -1,7 +1,11 @@
 // Platform layer over the Windows API.
 #include "core/platform.h"
+#include "core/trace_log.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
+#include <io.h>
 
 #include <atomic>
 #include <cstdio>
@@ -10,6 +14,7 @@
 void Plat_OutputDebugString(const char* pszText)
 {
     OutputDebugStringA(pszText);
+    TraceLog_Write(pszText);
 }
 
 bool Plat_IsDebuggerPresent()
@@ -32,6 +37,12 @@ void Plat_TerminateProcess(int nExitCode)
     ExitProcess(static_cast<UINT>(nExitCode));
 }
 
+void Plat_SetStdoutBinary()
+{
+    fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
 const char* Plat_GetCommandLine()
 {
     const char* psz = GetCommandLineA();
@@ -44,6 +55,23 @@ bool Plat_HasEnvironmentVariable(const char* pszName)
     SetLastError(ERROR_SUCCESS);
     DWORD n = GetEnvironmentVariableA(pszName, &c, 1);
     return n != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+}
+
+bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize)
+{
+    if (!pszOut || nOutSize == 0)
+        return false;
+    SetLastError(ERROR_SUCCESS);
+    DWORD n = GetEnvironmentVariableA(pszName, pszOut, static_cast<DWORD>(nOutSize));
+    if (n == 0)
+    {
+        // An empty value answers 0 too, without an error.
+        if (GetLastError() == ERROR_ENVVAR_NOT_FOUND)
+            return false;
+        pszOut[0] = '\0';
+        return true;
+    }
+    return n < nOutSize; // otherwise n is the size it needs
 }
 
 bool Plat_GetCurrentDirectory(char* pszOut, size_t nOutSize)
@@ -192,4 +220,54 @@ bool Plat_IsWindowsWorkstation()
     info.wProductType = VER_NT_WORKSTATION;
     const DWORDLONG nMask = VerSetConditionMask(0, VER_PRODUCT_TYPE, VER_EQUAL);
     return VerifyVersionInfoW(&info, VER_PRODUCT_TYPE, nMask) != FALSE;
+}
+
+struct PlatFindState
+{
+    intptr_t hFind;
+};
+
+static void CopyFindData(const __finddata64_t& found, PlatFindData* pData)
+{
+    memset(pData, 0, sizeof(*pData));
+    static_assert(sizeof(pData->szName) == sizeof(found.name), "name field sizes");
+    memcpy(pData->szName, found.name, sizeof(pData->szName));
+    pData->szName[sizeof(pData->szName) - 1] = '\0';
+    pData->nAttributes = found.attrib;
+    pData->nSize = found.size;
+    pData->nCreateTime = found.time_create;
+    pData->nAccessTime = found.time_access;
+    pData->nWriteTime = found.time_write;
+}
+
+PlatFindState* Plat_FindFirst(const char* pszPattern, PlatFindData* pData)
+{
+    __finddata64_t found;
+    intptr_t hFind = _findfirst64(pszPattern, &found);
+    if (hFind == -1)
+        return nullptr;
+    CopyFindData(found, pData);
+    return new PlatFindState{hFind};
+}
+
+bool Plat_FindNext(PlatFindState* pFind, PlatFindData* pData)
+{
+    __finddata64_t found;
+    if (!pFind || _findnext64(pFind->hFind, &found) != 0)
+        return false;
+    CopyFindData(found, pData);
+    return true;
+}
+
+void Plat_FindClose(PlatFindState* pFind)
+{
+    if (!pFind)
+        return;
+    _findclose(pFind->hFind);
+    delete pFind;
+}
+
+const char* Plat_NullDevicePath()
+{
+    return "nul:";
 }

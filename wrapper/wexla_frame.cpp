@@ -31,6 +31,12 @@ void SetWexlaError(TWexlaError* pError, const char* pszText, int32_t eKind)
     memset(pError->szText + i, 0, sizeof(pError->szText) - i);
 }
 
+void SetWexlaErrorKind(TWexlaError* pError, int32_t eKind)
+{
+    if (pError)
+        pError->eKind = eKind;
+}
+
 void TraceMessage(const char* pszFormat, ...)
 {
     char szBuffer[4096];

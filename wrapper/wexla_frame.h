@@ -23,6 +23,10 @@ TWexlaError* ClearWexlaError(TWexlaError* pError);
 // of the field). The record must not be null.
 void SetWexlaError(TWexlaError* pError, const char* pszText, int32_t eKind);
 
+// Sets only the kind (the text is left as the clearing left it); does
+// nothing when the record is null.
+void SetWexlaErrorKind(TWexlaError* pError, int32_t eKind);
+
 // Formats into a 4,096-byte buffer and writes it to the debugger stream.
 // Callers test bVerboseTrace first.
 void TraceMessage(const char* pszFormat, ...) WEXLA_PRINTF(1, 2);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/test_pattern.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -42,14 +44,7 @@ std::string Pack(const TempDir& dir, const std::string& name, const FileList& fi
 
 std::string Pattern(size_t n, uint32_t nSeed)
 {
-    std::string s(n, '\0');
-    uint32_t x = nSeed * 2654435761u + 12345u;
-    for (size_t i = 0; i < n; ++i)
-    {
-        x = x * 1103515245u + 12345u;
-        s[i] = static_cast<char>(x >> 24);
-    }
-    return s;
+    return testcommon::Pattern(n, nSeed);
 }
 
 std::string ReadFileBytes(const std::string& path)

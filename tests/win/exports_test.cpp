@@ -1,7 +1,7 @@
 // wexla.dll's export table: exactly the legacy names, undecorated, and the
 // exported data word.
 #include "tests/win/win_test_support.h"
-#include "wrapper/unimplemented_table.h"
+#include "tests/win/export_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -27,21 +27,15 @@ std::set<std::string> ExportedNames(HMODULE hModule)
     return names;
 }
 
-const char* const kFrameExports[] = {
-    "WexlaClearError",       "WexlaAbortCall",       "WexlaWaitForResources",       "WexlaUnmountFilesystem",
-    "WexlaBlockingCall",     "WexlaProcessCall",     "WexlaCreateLogContext",       "WexlaLog",
-    "WexlaLogResourceLoadStarted", "WexlaLogResourceLoadFinished",
-};
 } // namespace
 
 TEST(Exports, AreExactlyTheLegacyNames)
 {
     ASSERT_NE(nullptr, Wexla());
-    std::set<std::string> expected(std::begin(kFrameExports), std::end(kFrameExports));
-#define WEXLA_NAME(name, argc, form) expected.insert(#name);
-    WEXLA_UNIMPLEMENTED_ENTRY_POINTS(WEXLA_NAME)
-#undef WEXLA_NAME
-    expected.insert("g_dwDllEntryThreadId");
+    std::set<std::string> expected;
+    for (const ExportRow& row : kExportRows)
+        expected.insert(row.pszName);
+    expected.insert(WEXLA_EXPORTED_DATA);
     EXPECT_EQ(expected, ExportedNames(Wexla()));
 }
 

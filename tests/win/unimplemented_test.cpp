@@ -1,34 +1,29 @@
 // The 106 unimplemented entry points, each called through its export with its
 // own argument count, as a game compiled against the legacy interface would.
 #include "tests/win/win_test_support.h"
-#include "wrapper/unimplemented_table.h"
+#include "tests/win/export_rows.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace wintest;
 
 namespace
 {
-enum class Form
-{
-    LAST,
-    LAST64,
-    FIRST,
-};
+using Unimplemented = ExportRow;
 
-struct Unimplemented
+std::vector<ExportRow> NotImplementedRows()
 {
-    const char* pszName;
-    int nArgs;
-    Form eForm;
-};
-
-#define WEXLA_TEST_ENTRY(name, argc, form) {#name, argc, Form::form},
-const Unimplemented kEntryPoints[] = {WEXLA_UNIMPLEMENTED_ENTRY_POINTS(WEXLA_TEST_ENTRY)};
-#undef WEXLA_TEST_ENTRY
+    std::vector<ExportRow> rows;
+    for (const ExportRow& row : kExportRows)
+        if (row.IsNotImplemented())
+            rows.push_back(row);
+    return rows;
+}
+const std::vector<ExportRow> kEntryPoints = NotImplementedRows();
 
 constexpr uintptr_t kUnreadArg = 0xA5A5A5A5;
 
@@ -47,7 +42,7 @@ TEST(UnimplementedTable, Holds106EntryPointsByArgumentCount)
     int nByCount[9] = {};
     for (const Unimplemented& e : kEntryPoints)
         ++nByCount[e.nArgs];
-    EXPECT_EQ(106u, sizeof(kEntryPoints) / sizeof(kEntryPoints[0]));
+    EXPECT_EQ(106u, kEntryPoints.size());
     const int kExpected[9] = {0, 13, 30, 32, 13, 9, 6, 2, 1};
     for (int i = 0; i < 9; ++i)
         EXPECT_EQ(kExpected[i], nByCount[i]) << i << " arguments";
@@ -67,7 +62,7 @@ TEST_P(UnimplementedEntryPoint, ReportsNotImplementedAndLeavesTheStackToTheCalle
     TWexlaError untouched2 = DirtyRecord('2');
 
     std::vector<uintptr_t> args(static_cast<size_t>(e.nArgs), kUnreadArg);
-    if (e.eForm == Form::FIRST)
+    if (e.eKind == ExportKind::NI_FIRST)
     {
         args[0] = reinterpret_cast<uintptr_t>(&record);
         args[1] = reinterpret_cast<uintptr_t>(&untouched1);
@@ -87,7 +82,7 @@ TEST_P(UnimplementedEntryPoint, ReportsNotImplementedAndLeavesTheStackToTheCalle
     {
         EXPECT_EQ(0, call.nStackDrift) << "the callee removed its own arguments";
     }
-    if (e.eForm == Form::LAST64)
+    if (e.eKind == ExportKind::NI_LAST64)
     {
         EXPECT_EQ(0u, call.nResult) << "64-bit result";
     }
@@ -110,6 +105,23 @@ TEST_P(UnimplementedEntryPoint, ReportsNotImplementedAndLeavesTheStackToTheCalle
 
     ASSERT_EQ(1u, lines.size());
     EXPECT_EQ(std::string("Wrapper not implemented:") + e.pszName, lines[0]);
+}
+
+TEST_P(UnimplementedEntryPoint, AcceptsAnAbsentRecord)
+{
+    const Unimplemented& e = GetParam();
+    void* pfn = reinterpret_cast<void*>(GetProcAddress(Wexla(), e.pszName));
+    ASSERT_NE(nullptr, pfn);
+    TWexlaError untouched = DirtyRecord('3');
+    std::vector<uintptr_t> args(static_cast<size_t>(e.nArgs), reinterpret_cast<uintptr_t>(&untouched));
+    args[e.eKind == ExportKind::NI_FIRST ? 0 : args.size() - 1] = 0;
+
+    DebugStreamCapture capture;
+    const MeasuredCall call = CallCdecl(pfn, args);
+    EXPECT_EQ(0u, static_cast<uint32_t>(call.nResult));
+    const TWexlaError expected = DirtyRecord('3');
+    EXPECT_EQ(0, memcmp(&untouched, &expected, sizeof(TWexlaError))) << "other arguments are not written";
+    EXPECT_EQ(std::vector<std::string>{std::string("Wrapper not implemented:") + e.pszName}, capture.Lines());
 }
 
 INSTANTIATE_TEST_SUITE_P(All, UnimplementedEntryPoint, ::testing::ValuesIn(kEntryPoints), NameOf);

@@ -1,4 +1,5 @@
 // The commands that read an archive: list, cat, extract, verify.
+#include "core/platform.h"
 #include "qarlib/crc32.h"
 #include "qarlib/qarformat.h"
 #include "tools/qar/qar_tool.h"
@@ -156,6 +157,7 @@ int QarCommandCat(const std::vector<std::string>& args)
         QarToolError("%s: no file %s in the archive", args[0].c_str(), args[1].c_str());
         return QAR_EXIT_FAILURE;
     }
+    Plat_SetStdoutBinary(); // the file's bytes, unchanged
     const bool bOk = ReadWhole(*store, h, args[1], [](const char* p, size_t n) {
         if (fwrite(p, 1, n, stdout) == n)
             return true;
@@ -193,10 +195,10 @@ int QarCommandExtract(const std::vector<std::string>& args)
         const fs::path target = outDir / path;
         std::error_code ec;
         fs::create_directories(target.parent_path(), ec);
-        FILE* pOut = fopen(target.c_str(), "wb");
+        FILE* pOut = fopen(target.string().c_str(), "wb");
         if (!pOut)
         {
-            QarToolError("cannot create %s", target.c_str());
+            QarToolError("cannot create %s", target.string().c_str());
             ++nFailed;
             continue;
         }
@@ -207,7 +209,7 @@ int QarCommandExtract(const std::vector<std::string>& args)
             bOk = false;
         if (!bOk)
         {
-            QarToolError("could not write %s completely", target.c_str());
+            QarToolError("could not write %s completely", target.string().c_str());
             ++nFailed;
         }
     }
