@@ -4,6 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#ifdef _WIN32
+#include <string>
+#endif
 
 // Text to the debugger output stream (OutputDebugStringA on Windows).
 void Plat_OutputDebugString(const char* pszText);
@@ -101,6 +104,55 @@ PlatFindState* Plat_FindFirst(const char* pszPattern, PlatFindData* pData);
 // The next match; false at the end.
 bool Plat_FindNext(PlatFindState* pFind, PlatFindData* pData);
 void Plat_FindClose(PlatFindState* pFind);
+
+// File status. Times are seconds since 1 January 1970 UTC.
+enum EPlatPathType
+{
+    PLAT_PATH_FILE,      // a regular file
+    PLAT_PATH_DIRECTORY,
+    PLAT_PATH_OTHER,     // exists but is neither (a device such as "nul")
+};
+
+struct PlatFileStatus
+{
+    EPlatPathType eType;
+    uint64_t nSize; // 0 for a directory or device
+    int64_t nCreateTime;
+    int64_t nAccessTime;
+    int64_t nWriteTime;
+};
+
+// Status of the path as given; false when it does not exist or cannot be read.
+bool Plat_GetFileStatus(const char* pszPath, PlatFileStatus* pStatus);
+
+// True when anything exists by that name.
+bool Plat_PathExists(const char* pszPath);
+
+// Creates one directory level; true when the directory exists afterwards
+// (creating one that already exists succeeds).
+bool Plat_CreateDirectory(const char* pszPath);
+
+// A file opened for writing: created, or truncated when it exists; others may
+// read it meanwhile. nullptr when it cannot be created.
+struct PlatWriteFile;
+PlatWriteFile* Plat_CreateFileForWriting(const char* pszPath);
+// Writes all the bytes; false when not all were written.
+bool Plat_WriteFile(PlatWriteFile* pFile, const void* pData, size_t nBytes);
+// Closes the file; false when the close reported a failure.
+bool Plat_CloseWriteFile(PlatWriteFile* pFile);
+
+#ifdef _WIN32
+// The wide path that Plat_PathExists, Plat_CreateDirectory and
+// Plat_CreateFileForWriting hand to Windows. They are given absolute paths
+// with dot segments resolved, which may pass the system's 260-character
+// limit: a drive path ("C:\...") gets the long-path prefix "\\?\", a network
+// path beginning with two backslashes "\\?\UNC\" in place of them; with a
+// prefix, slashes become backslashes and repeated separators are collapsed
+// (the prefix turns off that clean-up in the system). Any other path
+// (relative, drive-relative, rooted without a drive, already in a "\\?\" or
+// "\\.\" form) is passed as it is, since a prefix would make it invalid.
+std::wstring Plat_WidePathForFileCalls(const char* pszPath);
+#endif
 
 #ifndef _WIN32
 // Host build only: hooks for tests. The sink receives everything written to

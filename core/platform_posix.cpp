@@ -7,12 +7,13 @@
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <pthread.h>
-#include <sys/stat.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -279,4 +280,83 @@ void Plat_FindClose(PlatFindState* pFind)
 const char* Plat_NullDevicePath()
 {
     return "/dev/null";
+}
+
+namespace
+{
+// The portable code builds Windows-style paths; here a backslash is a separator too.
+std::string PosixPath(const char* pszPath)
+{
+    std::string path = pszPath ? pszPath : "";
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+} // namespace
+
+bool Plat_GetFileStatus(const char* pszPath, PlatFileStatus* pStatus)
+{
+    struct stat st;
+    if (stat(PosixPath(pszPath).c_str(), &st) != 0)
+        return false;
+    pStatus->eType = S_ISDIR(st.st_mode) ? PLAT_PATH_DIRECTORY : S_ISREG(st.st_mode) ? PLAT_PATH_FILE : PLAT_PATH_OTHER;
+    pStatus->nSize = pStatus->eType == PLAT_PATH_FILE ? static_cast<uint64_t>(st.st_size) : 0;
+    pStatus->nAccessTime = st.st_atime;
+    pStatus->nWriteTime = st.st_mtime;
+    pStatus->nCreateTime = st.st_ctime;
+    return true;
+}
+
+bool Plat_PathExists(const char* pszPath)
+{
+    struct stat st;
+    return stat(PosixPath(pszPath).c_str(), &st) == 0;
+}
+
+bool Plat_CreateDirectory(const char* pszPath)
+{
+    const std::string path = PosixPath(pszPath);
+    if (mkdir(path.c_str(), 0777) == 0)
+        return true;
+    struct stat st;
+    return errno == EEXIST && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+struct PlatWriteFile
+{
+    int fd;
+};
+
+PlatWriteFile* Plat_CreateFileForWriting(const char* pszPath)
+{
+    const int fd = open(PosixPath(pszPath).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    return new PlatWriteFile{fd};
+}
+
+bool Plat_WriteFile(PlatWriteFile* pFile, const void* pData, size_t nBytes)
+{
+    const char* p = static_cast<const char*>(pData);
+    while (nBytes > 0)
+    {
+        const ssize_t n = write(pFile->fd, p, nBytes);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        nBytes -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool Plat_CloseWriteFile(PlatWriteFile* pFile)
+{
+    if (!pFile)
+        return true;
+    const bool bClosed = close(pFile->fd) == 0;
+    delete pFile;
+    return bClosed;
 }

@@ -271,3 +271,166 @@ const char* Plat_NullDevicePath()
 {
     return "nul:";
 }
+
+namespace
+{
+// FILETIME (100 ns steps since 1601) to seconds since 1970.
+int64_t UnixSecondsFromFileTime(const FILETIME& ft)
+{
+    const uint64_t n = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return (static_cast<int64_t>(n) - 116444736000000000LL) / 10000000LL;
+}
+
+uint64_t SizeFromParts(DWORD nHigh, DWORD nLow)
+{
+    return (static_cast<uint64_t>(nHigh) << 32) | nLow;
+}
+
+void FillStatus(DWORD nAttributes, DWORD nSizeHigh, DWORD nSizeLow, const FILETIME& access,
+                const FILETIME& modify, const FILETIME& create, PlatFileStatus* pStatus)
+{
+    pStatus->eType = (nAttributes & FILE_ATTRIBUTE_DIRECTORY) ? PLAT_PATH_DIRECTORY : PLAT_PATH_FILE;
+    pStatus->nSize = pStatus->eType == PLAT_PATH_DIRECTORY ? 0 : SizeFromParts(nSizeHigh, nSizeLow);
+    pStatus->nAccessTime = UnixSecondsFromFileTime(access);
+    pStatus->nWriteTime = UnixSecondsFromFileTime(modify);
+    pStatus->nCreateTime = UnixSecondsFromFileTime(create);
+}
+
+std::wstring Widen(const char* pszText)
+{
+    const int n = MultiByteToWideChar(CP_ACP, 0, pszText, -1, nullptr, 0);
+    if (n <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, pszText, -1, &wide[0], n);
+    wide.resize(static_cast<size_t>(n - 1));
+    return wide;
+}
+
+bool IsSeparator(wchar_t c)
+{
+    return c == L'\\' || c == L'/';
+}
+
+// The prefix, then the path from nFrom on with '\' separators, one per run.
+std::wstring Prefixed(const wchar_t* pszPrefix, const std::wstring& path, size_t nFrom)
+{
+    std::wstring out = pszPrefix;
+    for (size_t i = nFrom; i < path.size(); ++i)
+    {
+        if (IsSeparator(path[i]))
+        {
+            if (!out.empty() && out.back() == L'\\')
+                continue;
+            out.push_back(L'\\');
+        }
+        else
+        {
+            out.push_back(path[i]);
+        }
+    }
+    return out;
+}
+} // namespace
+
+std::wstring Plat_WidePathForFileCalls(const char* pszPath)
+{
+    const std::wstring path = Widen(pszPath);
+    const size_t n = path.size();
+    const bool bTwoSeparators = n >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+    if (bTwoSeparators && n >= 4 && (path[2] == L'?' || path[2] == L'.') && IsSeparator(path[3]))
+        return path; // already a "\\?\" or "\\.\" form
+    if (bTwoSeparators)
+        return Prefixed(L"\\\\?\\UNC\\", path, 2);
+    const bool bDriveAbsolute = n >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+                                path[1] == L':' && IsSeparator(path[2]);
+    if (bDriveAbsolute)
+        return Prefixed(L"\\\\?\\", path, 0);
+    return path;
+}
+
+bool Plat_GetFileStatus(const char* pszPath, PlatFileStatus* pStatus)
+{
+    // Opening for no access at all reaches files, directories and devices
+    // alike; the file type tells a device (such as "nul") apart.
+    HANDLE hFile = CreateFileA(pszPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hFile != INVALID_HANDLE_VALUE)
+    {
+        BY_HANDLE_FILE_INFORMATION info;
+        const bool bDisk = GetFileType(hFile) == FILE_TYPE_DISK;
+        const bool bInfo = bDisk && GetFileInformationByHandle(hFile, &info);
+        CloseHandle(hFile);
+        if (!bDisk)
+        {
+            *pStatus = PlatFileStatus{PLAT_PATH_OTHER, 0, 0, 0, 0};
+            return true;
+        }
+        if (bInfo)
+        {
+            FillStatus(info.dwFileAttributes, info.nFileSizeHigh, info.nFileSizeLow, info.ftLastAccessTime,
+                       info.ftLastWriteTime, info.ftCreationTime, pStatus);
+            return true;
+        }
+    }
+    // A file that cannot be opened at all (held without sharing) still has
+    // attributes.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(pszPath, GetFileExInfoStandard, &data))
+        return false;
+    FillStatus(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastAccessTime,
+               data.ftLastWriteTime, data.ftCreationTime, pStatus);
+    return true;
+}
+
+bool Plat_PathExists(const char* pszPath)
+{
+    return GetFileAttributesW(Plat_WidePathForFileCalls(pszPath).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Plat_CreateDirectory(const char* pszPath)
+{
+    const std::wstring path = Plat_WidePathForFileCalls(pszPath);
+    if (CreateDirectoryW(path.c_str(), nullptr))
+        return true;
+    const DWORD nAttributes = GetFileAttributesW(path.c_str());
+    return nAttributes != INVALID_FILE_ATTRIBUTES && (nAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+struct PlatWriteFile
+{
+    HANDLE hFile;
+};
+
+PlatWriteFile* Plat_CreateFileForWriting(const char* pszPath)
+{
+    HANDLE hFile = CreateFileW(Plat_WidePathForFileCalls(pszPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return nullptr;
+    return new PlatWriteFile{hFile};
+}
+
+bool Plat_WriteFile(PlatWriteFile* pFile, const void* pData, size_t nBytes)
+{
+    const char* p = static_cast<const char*>(pData);
+    while (nBytes > 0)
+    {
+        const DWORD nStep = nBytes > 0x40000000u ? 0x40000000u : static_cast<DWORD>(nBytes);
+        DWORD nWritten = 0;
+        if (!WriteFile(pFile->hFile, p, nStep, &nWritten, nullptr) || nWritten != nStep)
+            return false;
+        p += nStep;
+        nBytes -= nStep;
+    }
+    return true;
+}
+
+bool Plat_CloseWriteFile(PlatWriteFile* pFile)
+{
+    if (!pFile)
+        return true;
+    const bool bClosed = CloseHandle(pFile->hFile) != FALSE;
+    delete pFile;
+    return bClosed;
+}

@@ -216,6 +216,110 @@ void ShowContent()
     printf("save game: handle 0x%08x (%s), %d characters written\n", hSave, HandleKind(hSave), nWritten);
     ReadWholeFile(fs, "savegame.txt", "rb");
 }
+// Directory search, status and local copies: what a level loader asks before
+// it opens files, and the disk copy that code opening files by itself needs.
+struct FindApi
+{
+    WexlaFindHandle_t(__cdecl* FindFirst)(const char*, uint32_t, TWexlaEntryInfo*, TWexlaError*);
+    int(__cdecl* FindNext)(WexlaFindHandle_t, TWexlaEntryInfo*, TWexlaError*);
+    int(__cdecl* FindClose)(WexlaFindHandle_t, TWexlaError*);
+    int(__cdecl* Stat)(const char*, TWexlaEntryInfo*, TWexlaError*);
+    int(__cdecl* IsAvailable)(const char*, TWexlaError*);
+    int(__cdecl* LocalCopy)(const char*, TWexlaError*);
+};
+
+FindApi ImportFindApi()
+{
+    FindApi api;
+    api.FindFirst = Import<decltype(api.FindFirst)>("WexlaFindFirst");
+    api.FindNext = Import<decltype(api.FindNext)>("WexlaFindNext");
+    api.FindClose = Import<decltype(api.FindClose)>("WexlaFindClose");
+    api.Stat = Import<decltype(api.Stat)>("WexlaStat");
+    api.IsAvailable = Import<decltype(api.IsAvailable)>("WexlaIsFileImmediatelyAvailable");
+    api.LocalCopy = Import<decltype(api.LocalCopy)>("WexlaGetLocalFileCopy");
+    return api;
+}
+
+void PrintEntry(const TWexlaEntryInfo& info)
+{
+    printf("  %-14s %-9s from %-7s size %u\n", info.name, info.isDirectory ? "directory" : "file",
+           info.onDisk ? "disk" : "archive", info.size);
+}
+
+void Search(const FindApi& find, const char* pszPattern, uint32_t eFilter)
+{
+    printf("search \"%s\", %s:\n", pszPattern, eFilter ? "disk and archives" : "disk only");
+    TWexlaEntryInfo info;
+    TWexlaError record;
+    const WexlaFindHandle_t hFind = find.FindFirst(pszPattern, eFilter, &info, &record);
+    if (!hFind)
+    {
+        PrintRecord(record);
+        return;
+    }
+    printf("  find handle %u\n", hFind);
+    do
+        PrintEntry(info);
+    while (find.FindNext(hFind, &info, &record) == 0);
+    find.FindClose(hFind, &record);
+}
+
+void StatPath(const FindApi& find, const char* pszPath)
+{
+    TWexlaEntryInfo info;
+    TWexlaError record;
+    const int nResult = find.Stat(pszPath, &info, &record);
+    printf("stat \"%s\": result %d, error kind %d\n", pszPath, nResult, record.eKind);
+    if (nResult == 0 && record.eKind == 0)
+        PrintEntry(info);
+}
+
+// The whole file as plain C stdio reads it from the disk.
+long DiskBytes(const char* pszPath, char* pBuffer, long nCapacity)
+{
+    FILE* pFile = fopen(pszPath, "rb");
+    if (!pFile)
+        return -1;
+    const long n = static_cast<long>(fread(pBuffer, 1, static_cast<size_t>(nCapacity), pFile));
+    fclose(pFile);
+    return n;
+}
+
+void ShowSearchAndCopies(const FileApi& fs)
+{
+    FindApi find = ImportFindApi();
+    Search(find, "maps/*", 1);
+    Search(find, "*.txt", 1);
+    Search(find, "scripts/*", 0);
+    StatPath(find, "maps/harbour.txt");
+    StatPath(find, "materials");
+    StatPath(find, "savegame.txt");
+    StatPath(find, "nul");
+    StatPath(find, "maps/missing.txt");
+
+    // Code that opens files by itself needs a real disk copy of an archived
+    // file; its folder does not exist yet.
+    const char* pszScript = "scripts/level1.txt";
+    TWexlaError record;
+    char disk[512];
+    printf("before the copy, plain stdio %s %s\n",
+           DiskBytes(pszScript, disk, sizeof(disk)) < 0 ? "cannot open" : "already opens", pszScript);
+    printf("WexlaGetLocalFileCopy %s: result %d\n", pszScript, find.LocalCopy(pszScript, &record));
+    const long nDisk = DiskBytes(pszScript, disk, sizeof(disk));
+    char archived[512];
+    WexlaFileHandle_t hFile = fs.Open(pszScript, "rb", &record);
+    const uint32_t nArchived = fs.Read(archived, 1, sizeof(archived), hFile, &record);
+    fs.Close(hFile, &record);
+    const bool bSame = nDisk == static_cast<long>(nArchived) && memcmp(disk, archived, nArchived) == 0;
+    printf("  plain stdio now reads %ld bytes; the same bytes as the archive: %s\n", nDisk, bSame ? "yes" : "no");
+    printf("WexlaGetLocalFileCopy %s again (already on disk): result %d\n", pszScript,
+           find.LocalCopy(pszScript, &record));
+    printf("WexlaGetLocalFileCopy maps/missing.txt: result %d\n", find.LocalCopy("maps/missing.txt", &record));
+    // The copy on disk and the archived file are both listed, disk first.
+    Search(find, "scripts/*", 1);
+    printf("WexlaIsFileImmediatelyAvailable materials/brick.txt: %d\n",
+           find.IsAvailable("materials/brick.txt", &record));
+}
 } // namespace
 
 int main()
@@ -257,6 +361,7 @@ int main()
     PrintRecord(record);
 
     ShowContent();
+    ShowSearchAndCopies(ImportFileApi());
     CleanUpClient();
 
     FreeLibrary(g_hWexla);

@@ -51,12 +51,12 @@
     X(WexlaMountAppFilesystem, 1, mount, IMPL) \
     X(WexlaMountFilesystem, 3, mount, IMPL) \
     X(WexlaUnmountAppFilesystem, 1, mount, IMPL) \
-    X(WexlaFindFirst, 4, find, PENDING) \
-    X(WexlaFindNext, 3, find, PENDING) \
-    X(WexlaFindClose, 2, find, PENDING) \
-    X(WexlaStat, 3, find, PENDING) \
-    X(WexlaIsFileImmediatelyAvailable, 2, find, PENDING) \
-    X(WexlaGetLocalFileCopy, 2, find, PENDING) \
+    X(WexlaFindFirst, 4, find, IMPL) \
+    X(WexlaFindNext, 3, find, IMPL) \
+    X(WexlaFindClose, 2, find, IMPL) \
+    X(WexlaStat, 3, find, IMPL) \
+    X(WexlaIsFileImmediatelyAvailable, 2, find, IMPL) \
+    X(WexlaGetLocalFileCopy, 2, find, IMPL) \
     X(WexlaGetAppIds, 3, apps, PENDING) \
     X(WexlaGetAppStats, 2, apps, PENDING) \
     X(WexlaEnumerateApp, 3, apps, PENDING) \

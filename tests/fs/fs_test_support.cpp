@@ -8,6 +8,8 @@
 #include <sstream>
 
 #if defined(_WIN32)
+#include "tests/win/win_test_support.h"
+
 #include <process.h>
 #define FS_GETPID _getpid
 #else
@@ -31,8 +33,7 @@ struct ScratchFolder
     {
         original = stdfs::current_path();
         path = stdfs::temp_directory_path() / ("wexla_fs_" + std::to_string(FS_GETPID()));
-        std::error_code ec;
-        stdfs::remove_all(path, ec);
+        RemoveAll(path.string());
         stdfs::create_directories(path);
         stdfs::current_path(path);
     }
@@ -40,7 +41,7 @@ struct ScratchFolder
     {
         std::error_code ec;
         stdfs::current_path(original, ec);
-        stdfs::remove_all(path, ec);
+        RemoveAll(path.string());
     }
 };
 
@@ -100,8 +101,12 @@ std::string ReadFile(const std::string& path)
 
 void RemoveAll(const std::string& path)
 {
+#if defined(_WIN32)
+    wintest::RemoveTree(path); // also trees deeper than the short path limit
+#else
     std::error_code ec;
     stdfs::remove_all(path, ec);
+#endif
 }
 
 std::string Pack(const std::string& relativeBase, const FileList& files, const QarPackOptions& options)

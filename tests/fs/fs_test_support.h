@@ -4,6 +4,7 @@
 #pragma once
 
 #include "qarlib/qarpacker.h"
+#include "wrapper/wexla2wrapper_find.h"
 #include "wrapper/wexla2wrapper_stdio.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +32,13 @@ namespace fstest
     X(WexlaFlushFile)              \
     X(WexlaMountAppFilesystem)     \
     X(WexlaMountFilesystem)        \
-    X(WexlaUnmountAppFilesystem)
+    X(WexlaUnmountAppFilesystem)   \
+    X(WexlaFindFirst)              \
+    X(WexlaFindNext)               \
+    X(WexlaFindClose)              \
+    X(WexlaStat)                   \
+    X(WexlaIsFileImmediatelyAvailable) \
+    X(WexlaGetLocalFileCopy)
 
 // The entry points under test.
 struct FsApi

@@ -1,5 +1,7 @@
 #include "tests/win/win_test_support.h"
 
+#include "core/platform.h"
+
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -171,5 +173,41 @@ ChildResult RunChildScenario(const char* pszName)
     }
     CloseHandle(hRead);
     return result;
+}
+namespace
+{
+void RemoveTreeW(const std::wstring& path)
+{
+    const DWORD nAttributes = GetFileAttributesW(path.c_str());
+    if (nAttributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (!(nAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAW data;
+    HANDLE hFind = FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (hFind != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
+            const std::wstring name = data.cFileName;
+            if (name != L"." && name != L"..")
+                RemoveTreeW(path + L"\\" + name);
+        } while (FindNextFileW(hFind, &data));
+        FindClose(hFind);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+} // namespace
+
+void RemoveTree(const std::string& path)
+{
+    std::wstring wide = Plat_WidePathForFileCalls(path.c_str());
+    while (wide.size() > 1 && (wide.back() == L'\\' || wide.back() == L'/'))
+        wide.pop_back();
+    RemoveTreeW(wide);
 }
 } // namespace wintest

@@ -36,6 +36,11 @@ private:
     void* m_hHandler;
 };
 
+// Removes a file or a whole folder tree, also where its paths pass the
+// system's short path limit (absolute paths are reached in their long-path
+// form). Whatever cannot be removed stays.
+void RemoveTree(const std::string& path);
+
 // A record filled with a recognisable byte, to see what an entry point writes.
 TWexlaError DirtyRecord(char cFill = 'Z');
 
