@@ -53,9 +53,10 @@ uint64_t Plat_MillisecondsNow();
 
 // Files opened for positional reads: each read names its own offset and no
 // file position is shared, so any number of threads may read one file at
-// once without a lock (pread on POSIX; on Windows an overlapped handle with
-// an OVERLAPPED offset, since the system serialises the calls on a
-// synchronous handle).
+// once without a lock of ours (pread on POSIX; on Windows ReadFile with the
+// offset in an OVERLAPPED record on an ordinary handle, which Wine serves
+// with a plain pread; an overlapped handle would make Wine signal an event
+// through its server on every read, which costs more than the read).
 using PlatFile = intptr_t;
 constexpr PlatFile PLAT_INVALID_FILE = -1;
 

@@ -115,57 +115,17 @@ uint64_t Plat_MillisecondsNow()
     return GetTickCount64();
 }
 
-namespace
-{
-// Events that positional reads wait on: each read borrows one and gives it
-// back, so concurrent reads never share one and nothing is tied to a thread
-// (the library may be unloaded while the game's threads live on). No lock:
-// each slot is taken and filled with an atomic exchange. Events beyond the
-// slots are closed when given back.
-struct ReadEventPool
-{
-    static constexpr int kSlots = 64;
-    std::atomic<HANDLE> slots[kSlots];
-
-    HANDLE Take()
-    {
-        for (std::atomic<HANDLE>& slot : slots)
-        {
-            if (HANDLE hEvent = slot.exchange(nullptr))
-                return hEvent;
-        }
-        return CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    }
-
-    void Give(HANDLE hEvent)
-    {
-        for (std::atomic<HANDLE>& slot : slots)
-        {
-            HANDLE hEmpty = nullptr;
-            if (slot.compare_exchange_strong(hEmpty, hEvent))
-                return;
-        }
-        CloseHandle(hEvent);
-    }
-};
-ReadEventPool g_readEvents;
-} // namespace
-
 PlatFile Plat_OpenFileForReading(const char* pszName)
 {
-    // The sharing of the C runtime's fopen "rb"; overlapped, so that reads of
-    // several threads are not serialised on the handle.
+    // The sharing of the C runtime's fopen "rb".
     HANDLE h = CreateFileA(pszName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     return h == INVALID_HANDLE_VALUE ? PLAT_INVALID_FILE : reinterpret_cast<PlatFile>(h);
 }
 
 size_t Plat_ReadFileAt(PlatFile hFile, int64_t nOffset, void* pDest, size_t nCount)
 {
     if (hFile == PLAT_INVALID_FILE || nOffset < 0)
-        return 0;
-    HANDLE hEvent = g_readEvents.Take();
-    if (!hEvent)
         return 0;
     HANDLE h = reinterpret_cast<HANDLE>(hFile);
     auto* pOut = static_cast<char*>(pDest);
@@ -175,23 +135,16 @@ size_t Plat_ReadFileAt(PlatFile hFile, int64_t nOffset, void* pDest, size_t nCou
         const size_t nLeft = nCount - nDone;
         const DWORD nAsk = nLeft > 0x40000000u ? 0x40000000u : static_cast<DWORD>(nLeft);
         const uint64_t nAt = static_cast<uint64_t>(nOffset) + nDone;
+        // The offset travels with the call: the handle's own file position
+        // is neither used nor relied on.
         OVERLAPPED overlapped = {};
         overlapped.Offset = static_cast<DWORD>(nAt);
         overlapped.OffsetHigh = static_cast<DWORD>(nAt >> 32);
-        overlapped.hEvent = hEvent;
         DWORD nGot = 0;
-        if (!ReadFile(h, pOut + nDone, nAsk, nullptr, &overlapped))
-        {
-            // Pending: wait on the borrowed event; anything else (the end
-            // of the file included) ends the read.
-            if (GetLastError() != ERROR_IO_PENDING)
-                break;
-        }
-        if (!GetOverlappedResult(h, &overlapped, &nGot, TRUE) || nGot == 0)
-            break;
+        if (!ReadFile(h, pOut + nDone, nAsk, &nGot, &overlapped) || nGot == 0)
+            break; // the end of the file included
         nDone += nGot;
     }
-    g_readEvents.Give(hEvent);
     return nDone;
 }
 
