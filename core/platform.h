@@ -58,6 +58,25 @@ void Plat_Sleep(uint32_t nMilliseconds);
 // Milliseconds from an arbitrary start, for time-outs and rate limits.
 uint64_t Plat_MillisecondsNow();
 
+// Files opened for positional reads: each read names its own offset and no
+// file position is shared, so any number of threads may read one file at
+// once without a lock of ours (pread on POSIX; on Windows ReadFile with the
+// offset in an OVERLAPPED record on an ordinary handle, which Wine serves
+// with a plain pread; an overlapped handle would make Wine signal an event
+// through its server on every read, which costs more than the read).
+using PlatFile = intptr_t;
+constexpr PlatFile PLAT_INVALID_FILE = -1;
+
+// Opens an existing file for reading, sharing it as fopen "rb" does;
+// PLAT_INVALID_FILE when it cannot be opened.
+PlatFile Plat_OpenFileForReading(const char* pszName);
+
+// Reads up to nCount bytes at nOffset into pDest; fewer only at the end of
+// the file or on a read error. Returns the bytes read.
+size_t Plat_ReadFileAt(PlatFile hFile, int64_t nOffset, void* pDest, size_t nCount);
+
+void Plat_CloseFile(PlatFile hFile);
+
 // Version verification of the running Windows (VerifyVersionInfo): true when
 // its version is at least nMajor.nMinor. The POSIX stand-in answers as
 // Windows 10 (version 10.0).

@@ -4,6 +4,7 @@
 #include "core/trace_log.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <pthread.h>
@@ -172,6 +173,40 @@ uint64_t Plat_MillisecondsNow()
     struct timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+}
+
+PlatFile Plat_OpenFileForReading(const char* pszName)
+{
+    int fd;
+    do
+        fd = open(pszName, O_RDONLY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    return fd < 0 ? PLAT_INVALID_FILE : static_cast<PlatFile>(fd);
+}
+
+size_t Plat_ReadFileAt(PlatFile hFile, int64_t nOffset, void* pDest, size_t nCount)
+{
+    if (hFile == PLAT_INVALID_FILE || nOffset < 0)
+        return 0;
+    auto* pOut = static_cast<char*>(pDest);
+    size_t nDone = 0;
+    while (nDone < nCount)
+    {
+        const ssize_t n = pread(static_cast<int>(hFile), pOut + nDone, nCount - nDone,
+                                static_cast<off_t>(nOffset + static_cast<int64_t>(nDone)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        nDone += static_cast<size_t>(n);
+    }
+    return nDone;
+}
+
+void Plat_CloseFile(PlatFile hFile)
+{
+    if (hFile != PLAT_INVALID_FILE)
+        close(static_cast<int>(hFile));
 }
 
 // No Windows here: answer as a Windows 10 workstation, the system the

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <io.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -118,6 +119,45 @@ void Plat_Sleep(uint32_t nMilliseconds)
 uint64_t Plat_MillisecondsNow()
 {
     return GetTickCount64();
+}
+
+PlatFile Plat_OpenFileForReading(const char* pszName)
+{
+    // The sharing of the C runtime's fopen "rb".
+    HANDLE h = CreateFileA(pszName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    return h == INVALID_HANDLE_VALUE ? PLAT_INVALID_FILE : reinterpret_cast<PlatFile>(h);
+}
+
+size_t Plat_ReadFileAt(PlatFile hFile, int64_t nOffset, void* pDest, size_t nCount)
+{
+    if (hFile == PLAT_INVALID_FILE || nOffset < 0)
+        return 0;
+    HANDLE h = reinterpret_cast<HANDLE>(hFile);
+    auto* pOut = static_cast<char*>(pDest);
+    size_t nDone = 0;
+    while (nDone < nCount)
+    {
+        const size_t nLeft = nCount - nDone;
+        const DWORD nAsk = nLeft > 0x40000000u ? 0x40000000u : static_cast<DWORD>(nLeft);
+        const uint64_t nAt = static_cast<uint64_t>(nOffset) + nDone;
+        // The offset travels with the call: the handle's own file position
+        // is neither used nor relied on.
+        OVERLAPPED overlapped = {};
+        overlapped.Offset = static_cast<DWORD>(nAt);
+        overlapped.OffsetHigh = static_cast<DWORD>(nAt >> 32);
+        DWORD nGot = 0;
+        if (!ReadFile(h, pOut + nDone, nAsk, &nGot, &overlapped) || nGot == 0)
+            break; // the end of the file included
+        nDone += nGot;
+    }
+    return nDone;
+}
+
+void Plat_CloseFile(PlatFile hFile)
+{
+    if (hFile != PLAT_INVALID_FILE)
+        CloseHandle(reinterpret_cast<HANDLE>(hFile));
 }
 
 bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor)
