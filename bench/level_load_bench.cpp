@@ -1,7 +1,9 @@
 // A level load as a game does it, through wexla.dll's exports: every file of
 // a packed content tree opened, sized, read whole and closed, in folder
-// order; once right after mounting and once again. The same files loose on
-// disk through the Windows C runtime in the same process are the baseline.
+// order; once right after mounting and once again. Then a scattered load:
+// a fixed random 20% of the small files in random order, right after
+// mounting. The same files loose on disk through the Windows C runtime in
+// the same process, in the same orders, are the baseline.
 //
 //   level_load_bench.exe [work folder] [rounds]
 //
@@ -77,6 +79,23 @@ Fn Export(HMODULE hModule, const char* pszName)
 
 // One pass through the exports; the number of bytes read (checked by the
 // caller).
+// A fixed random fifth of the small files, in random order.
+std::vector<ContentFile> ScatteredSubset(const std::vector<ContentFile>& files)
+{
+    std::vector<ContentFile> subset;
+    for (const ContentFile& file : files)
+        if (file.nSize < (1 << 20))
+            subset.push_back(file);
+    uint32_t x = 4242;
+    for (size_t i = subset.size(); i > 1; --i)
+    {
+        x = x * 1103515245u + 12345u;
+        std::swap(subset[i - 1], subset[(x >> 8) % i]);
+    }
+    subset.resize(subset.size() / 5);
+    return subset;
+}
+
 size_t ArchivePass(const Exports& wexla, const std::vector<ContentFile>& files)
 {
     size_t nTotal = 0;
@@ -186,7 +205,12 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    std::vector<double> first, second, looseTimes;
+    const std::vector<ContentFile> scattered = ScatteredSubset(files);
+    size_t nScatteredBytes = 0;
+    for (const ContentFile& file : scattered)
+        nScatteredBytes += file.nSize;
+
+    std::vector<double> first, second, looseTimes, scatteredFirst, scatteredLoose;
     for (int nRound = 0; nRound < nRounds; ++nRound)
     {
         wexla.unmount(nullptr);
@@ -209,6 +233,24 @@ int main(int argc, char** argv)
             fprintf(stderr, "short read: %zu %zu %zu of %zu\n", n1, n2, n3, nBytes);
             return 1;
         }
+
+        wexla.unmount(nullptr);
+        if (wexla.mount(nullptr) != 1)
+        {
+            fprintf(stderr, "mount failed\n");
+            return 1;
+        }
+        start = Clock::now();
+        const size_t n4 = ArchivePass(wexla, scattered);
+        scatteredFirst.push_back(Seconds(start));
+        start = Clock::now();
+        const size_t n5 = LoosePass(loose.string(), scattered);
+        scatteredLoose.push_back(Seconds(start));
+        if (n4 != nScatteredBytes || n5 != nScatteredBytes)
+        {
+            fprintf(stderr, "short read: %zu %zu of %zu\n", n4, n5, nScatteredBytes);
+            return 1;
+        }
     }
     const double dFirst = Median(first), dSecond = Median(second), dLoose = Median(looseTimes);
     printf("level load: %zu files, %.1f MiB, medians of %d rounds\n", files.size(), nBytes / 1048576.0, nRounds);
@@ -217,5 +259,10 @@ int main(int argc, char** argv)
     printf("  loose files, Windows C runtime      %8.1f ms\n", dLoose * 1000);
     printf("  ratio loose/first  %.2f (target >= 1.0)\n", dLoose / dFirst);
     printf("  ratio loose/second %.2f (target >= 1.5)\n", dLoose / dSecond);
+    const double dScattered = Median(scatteredFirst), dScatteredLoose = Median(scatteredLoose);
+    printf("scattered load: %zu files, %.1f MiB\n", scattered.size(), nScatteredBytes / 1048576.0);
+    printf("  archive, first pass after mounting  %8.1f ms\n", dScattered * 1000);
+    printf("  loose files, Windows C runtime      %8.1f ms\n", dScatteredLoose * 1000);
+    printf("  ratio loose/first  %.2f\n", dScatteredLoose / dScattered);
     return 0;
 }

@@ -2,6 +2,7 @@
 // corpus that bench/run.sh generates:
 //   qar_bench --corpus=DIR [benchmark options]
 // DIR holds loose/ (the files) and pack/corpus (the same files packed).
+#include "core/platform.h"
 #include "qarlib/packedstore.h"
 
 #include <benchmark/benchmark.h>
@@ -27,10 +28,19 @@ struct Corpus
     std::vector<std::string> small;      // files under 16 KiB, shuffled
     std::vector<std::string> smallLoose; // the same, as loose file names
     std::vector<std::string> large;      // files of 2 MiB or more
-    std::vector<std::string> byChunk[2]; // small files of chunk 0 and chunk 1
+    std::vector<std::string> byChunk[2]; // small files of chunk 0 and chunk 1, shuffled
+    // A level's files: a fixed random 20% of the small files in random order,
+    // and 20,000 small files that lie one after the other in chunk 0.
+    std::vector<std::string> levelLoad[2];
+    std::vector<std::string> levelLoadLoose[2];
     int64_t nMountResident = 0;          // resident bytes the first mount added
 };
 Corpus g_corpus;
+enum ELevelList
+{
+    LEVEL_SCATTERED,
+    LEVEL_ARCHIVE_ORDER,
+};
 
 std::string PackBase()
 {
@@ -117,6 +127,20 @@ bool LoadCorpus()
         fprintf(stderr, "qar_bench: the corpus needs two large files and two chunk files\n");
         return false;
     }
+    g_corpus.levelLoad[LEVEL_SCATTERED] = g_corpus.small;
+    std::vector<std::pair<uint32_t, std::string>> chunk0;
+    for (const std::string& path : g_corpus.paths)
+    {
+        const CPackedFileHandle h = store.OpenFile(path.c_str());
+        if (h.nArchiveIndex == 0 && h.nSize < 16384)
+            chunk0.emplace_back(h.nOffset, path);
+    }
+    std::sort(chunk0.begin(), chunk0.end());
+    for (size_t i = 0; i < chunk0.size() && i < 20000; ++i)
+        g_corpus.levelLoad[LEVEL_ARCHIVE_ORDER].push_back(chunk0[i].second);
+    for (int nList : {LEVEL_SCATTERED, LEVEL_ARCHIVE_ORDER})
+        for (const std::string& path : g_corpus.levelLoad[nList])
+            g_corpus.levelLoadLoose[nList].push_back(LoosePath(path));
     // Warm the page cache and the store (steady state: every block read once).
     std::vector<char> buffer;
     for (const std::string& path : g_corpus.paths)
@@ -193,32 +217,117 @@ void BM_SmallFiles_Stdio(benchmark::State& state)
 }
 BENCHMARK(BM_SmallFiles_Stdio);
 
+// --- a level load: open, read whole and close each of a level's files ------------
+
+// Bytes the store read from its chunk files; -1 for a store that does not
+// count them (so that this program also builds against earlier versions of
+// the store, for before-and-after runs).
+template <typename Store>
+auto ChunkBytesRead(Store& store, int) -> decltype(store.GetChunkBytesRead())
+{
+    return store.GetChunkBytesRead();
+}
+template <typename Store>
+int64_t ChunkBytesRead(Store&, long)
+{
+    return -1;
+}
+
+// A fresh mount for each pass (not timed); range(0) picks the list, range(1)
+// the pass: 1 is the first pass over the fresh mount, 2 the second. Counters:
+// MiB delivered and MiB read from chunk files per pass.
+void BM_LevelLoad_Store(benchmark::State& state)
+{
+    const std::vector<std::string>& files = g_corpus.levelLoad[state.range(0)];
+    std::vector<char> buffer(1 << 16);
+    int64_t nRead = 0;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        auto store = Mount();
+        if (state.range(1) == 2)
+        {
+            for (const std::string& path : files)
+                ReadWholeFromStore(*store, path, buffer);
+        }
+        const int64_t nReadBefore = ChunkBytesRead(*store, 0);
+        state.ResumeTiming();
+        for (const std::string& path : files)
+            ReadWholeFromStore(*store, path, buffer);
+        state.PauseTiming();
+        nRead = nReadBefore < 0 ? -1 : nRead + ChunkBytesRead(*store, 0) - nReadBefore;
+        store.reset();
+        state.ResumeTiming();
+    }
+    int64_t nDelivered = 0;
+    for (const std::string& path : files)
+    {
+        const CPackedFileHandle h = g_corpus.store->OpenFile(path.c_str());
+        nDelivered += h.nSize - h.nPreloadCount;
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(files.size()));
+    state.counters["delivered_MiB"] = static_cast<double>(nDelivered) / 1048576.0;
+    state.counters["read_MiB"] =
+        nRead < 0 ? -1.0 : static_cast<double>(nRead) / 1048576.0 / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_LevelLoad_Store)
+    ->ArgNames({"order", "pass"})
+    ->Args({LEVEL_SCATTERED, 1})
+    ->Args({LEVEL_ARCHIVE_ORDER, 1})
+    ->Args({LEVEL_ARCHIVE_ORDER, 2})
+    ->Unit(benchmark::kMillisecond);
+
+void BM_LevelLoad_Stdio(benchmark::State& state)
+{
+    const std::vector<std::string>& names = g_corpus.levelLoadLoose[state.range(0)];
+    std::vector<char> buffer(1 << 16);
+    for (auto _ : state)
+    {
+        for (const std::string& name : names)
+        {
+            FILE* f = fopen(name.c_str(), "rb");
+            const size_t n = fread(buffer.data(), 1, buffer.size(), f);
+            fclose(f);
+            benchmark::DoNotOptimize(n);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(names.size()));
+}
+BENCHMARK(BM_LevelLoad_Stdio)
+    ->ArgName("order")
+    ->Arg(LEVEL_SCATTERED)
+    ->Arg(LEVEL_ARCHIVE_ORDER)
+    ->Unit(benchmark::kMillisecond);
+
 // --- one large sequential read -------------------------------------------------
 
-// Steady state: the file's blocks were read before, so the read goes
-// straight to the chunk file.
+// Every large read lands in a buffer of this size, allocated and touched
+// once: the destination's pages (and whether they are huge pages) change the
+// copy's speed by more than anything the reader does.
+constexpr size_t kLargeBuffer = 16 << 20;
+
+// Steady state: the file was read through this store before.
 void BM_LargeRead_Store(benchmark::State& state)
 {
     const std::string& path = g_corpus.large[0];
-    std::vector<char> buffer;
+    std::vector<char> buffer(kLargeBuffer);
     int64_t nBytes = 0;
     for (auto _ : state)
     {
         CPackedFileHandle h = g_corpus.store->OpenFile(path.c_str());
-        buffer.resize(static_cast<size_t>(h.nSize));
         nBytes += g_corpus.store->ReadData(h, buffer.data(), h.nSize);
     }
     state.SetBytesProcessed(nBytes);
 }
 BENCHMARK(BM_LargeRead_Store);
 
-// First read through a freshly mounted store: every 1 MiB piece is loaded
-// into the cache block and copied out. A small read before (not timed) gives
-// the cache its block buffer, as any earlier read of a running game does.
+// First read through a freshly mounted store. A read of another large file
+// before (not timed) stands for a running game's earlier reads (with the
+// earlier read cache it gave the cache its block buffer).
 void BM_LargeRead_StoreFirstRead(benchmark::State& state)
 {
     const std::string& path = g_corpus.large[0];
-    std::vector<char> buffer;
+    std::vector<char> buffer(kLargeBuffer);
     int64_t nBytes = 0;
     for (auto _ : state)
     {
@@ -226,7 +335,6 @@ void BM_LargeRead_StoreFirstRead(benchmark::State& state)
         auto store = Mount();
         ReadWholeFromStore(*store, g_corpus.large[1], buffer);
         CPackedFileHandle h = store->OpenFile(path.c_str());
-        buffer.resize(static_cast<size_t>(h.nSize));
         state.ResumeTiming();
         nBytes += store->ReadData(h, buffer.data(), h.nSize);
         state.PauseTiming();
@@ -237,20 +345,31 @@ void BM_LargeRead_StoreFirstRead(benchmark::State& state)
 }
 BENCHMARK(BM_LargeRead_StoreFirstRead);
 
+// With after_mount:1, each read follows (untimed) what the first-read
+// benchmark does before its read: a mount and a read of another large file,
+// so that both start with the same memory caches.
 void BM_LargeRead_Fread(benchmark::State& state)
 {
     const std::string name = LoosePath(g_corpus.large[0]);
-    std::vector<char> buffer(16 << 20);
+    std::vector<char> buffer(kLargeBuffer), other;
     int64_t nBytes = 0;
     for (auto _ : state)
     {
+        if (state.range(0))
+        {
+            state.PauseTiming();
+            auto store = Mount();
+            ReadWholeFromStore(*store, g_corpus.large[1], other);
+            store.reset();
+            state.ResumeTiming();
+        }
         FILE* f = fopen(name.c_str(), "rb");
         nBytes += static_cast<int64_t>(fread(buffer.data(), 1, buffer.size(), f));
         fclose(f);
     }
     state.SetBytesProcessed(nBytes);
 }
-BENCHMARK(BM_LargeRead_Fread);
+BENCHMARK(BM_LargeRead_Fread)->ArgName("after_mount")->Arg(0)->Arg(1);
 
 // --- mount -----------------------------------------------------------------------
 
@@ -278,6 +397,60 @@ void BM_ChunkReads(benchmark::State& state)
     state.SetBytesProcessed(nBytes);
 }
 BENCHMARK(BM_ChunkReads)->Threads(1)->Threads(2)->UseRealTime();
+
+// --- threads on one chunk file --------------------------------------------------
+
+// The thread's share of a list: all of it for one thread, else every
+// thread_count-th file from its index on.
+std::vector<std::string> ShareOf(const benchmark::State& state, const std::vector<std::string>& list)
+{
+    std::vector<std::string> share;
+    for (size_t i = static_cast<size_t>(state.thread_index()); i < list.size();
+         i += static_cast<size_t>(state.threads()))
+        share.push_back(list[i]);
+    return share;
+}
+
+void BM_OneChunkReads(benchmark::State& state)
+{
+    const std::vector<std::string> files = ShareOf(state, g_corpus.byChunk[0]);
+    std::vector<char> buffer(1 << 16);
+    CycleOver(state, files, [&](const std::string& path) {
+        CPackedFileHandle h = g_corpus.store->OpenFile(path.c_str());
+        benchmark::DoNotOptimize(g_corpus.store->ReadData(h, buffer.data(), h.nSize));
+    });
+}
+BENCHMARK(BM_OneChunkReads)->Threads(1)->Threads(2)->UseRealTime();
+
+// The ceiling for the same reads: the platform's positional reads of the
+// same byte ranges of the chunk file, without the store.
+void BM_OneChunkPreadCeiling(benchmark::State& state)
+{
+    struct Range
+    {
+        uint32_t nOffset;
+        int32_t nSize;
+    };
+    std::vector<Range> ranges;
+    for (const std::string& path : ShareOf(state, g_corpus.byChunk[0]))
+    {
+        const CPackedFileHandle h = g_corpus.store->OpenFile(path.c_str());
+        ranges.push_back({h.nOffset, h.nSize - h.nPreloadCount});
+    }
+    const PlatFile hFile = Plat_OpenFileForReading((PackBase() + "_000.qar").c_str());
+    std::vector<char> buffer(1 << 16);
+    size_t i = 0;
+    for (auto _ : state)
+    {
+        benchmark::DoNotOptimize(Plat_ReadFileAt(hFile, ranges[i].nOffset, buffer.data(),
+                                                 static_cast<size_t>(ranges[i].nSize)));
+        if (++i == ranges.size())
+            i = 0;
+    }
+    state.SetItemsProcessed(state.iterations());
+    Plat_CloseFile(hFile);
+}
+BENCHMARK(BM_OneChunkPreadCeiling)->Threads(1)->Threads(2)->UseRealTime();
 
 // The machine's own scaling, for comparison: the same files read loose with
 // stdio, each thread its own half.

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks, generates the corpus (once) into build/bench-corpus,
-# runs them and prints the ratios. --clean deletes the corpus afterwards.
+# runs them (medians of 7 repetitions, interleaved in random order so that
+# the machine's load falls on all of them alike) and prints the ratios.
+# --clean deletes the corpus afterwards.
 #   bench/run.sh [--clean] [benchmark options...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,8 +19,8 @@ if [[ ! -f "$corpus/pack/corpus_dir.qar" ]]; then
   build/bench/tools/qar/qar pack --chunk-size 200M "$corpus/loose" "$corpus/pack/corpus"
 fi
 
-build/bench/bench/qar_bench --corpus="$corpus" --benchmark_repetitions=3 \
-  --benchmark_report_aggregates_only=true --benchmark_out=build/bench/results.json \
+build/bench/bench/qar_bench --corpus="$corpus" --benchmark_repetitions=7 \
+  --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true --benchmark_out=build/bench/results.json \
   --benchmark_out_format=json "$@"
 python3 bench/ratios.py build/bench/results.json
 if [[ $clean == 1 ]]; then rm -rf "$corpus"; fi

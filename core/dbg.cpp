@@ -1,11 +1,11 @@
 // Diagnostic output and the assertion handler.
 #include "core/dbg.h"
 
+#include "core/coretext.h"
 #include "core/minidump.h"
 #include "core/platform.h"
 #include "core/threadtools.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -73,10 +73,7 @@ const char* SkipToSrcPart(const char* pszSource)
     static const char kMarker[] = "\\src\\";
     for (const char* p = pszSource; *p; ++p)
     {
-        size_t i = 0;
-        while (kMarker[i] && p[i] && tolower(static_cast<unsigned char>(p[i])) == kMarker[i])
-            ++i;
-        if (!kMarker[i])
+        if (Core_CompareNoCase(p, kMarker, sizeof(kMarker) - 1) == 0)
             return p;
     }
     return pszSource;
@@ -228,33 +225,29 @@ void CheckAssertDepth()
 }
 
 // Everything after the printout that the minidump lock guards: the debugger
-// break, the end of the process for fatal assertions, and the dump request.
+// break, the closing message and forced dump of fatal assertions, and the
+// dump request.
 void HandleAssertionUnderDumpLock(const char* pszMessage, bool bFatal, const char* pszSource,
                                   int nLine, uintptr_t nExtra, SpewRetval_t eAnswer)
 {
     if (IsWritingMinidump())
-    {
-        if (bFatal)
-            Plat_TerminateProcess(1);
         return;
-    }
 
     const bool bDebugger = Plat_IsDebuggerPresent();
-    if (eAnswer == SPEW_DEBUGGER)
+    if (eAnswer == SPEW_DEBUGGER && !Plat_HasEnvironmentVariable("DONT_BREAK_ON_ASSERT") &&
+        bDebugger && ShouldBreakOnAssert(pszSource, nLine, pszMessage))
     {
-        if (!Plat_HasEnvironmentVariable("DONT_BREAK_ON_ASSERT") && bDebugger &&
-            ShouldBreakOnAssert(pszSource, nLine, pszMessage))
-        {
-            Plat_DebugBreak();
-        }
-        if (bFatal)
-        {
-            SpewAtLocation("Fatal assert failed: %s, line %d.  Application exiting.\n", pszSource,
-                           nLine);
-            if (!bDebugger)
-                WriteAssertDump(pszMessage, pszSource, nLine, 0, true);
-            ExitOnFatalAssert();
-        }
+        Plat_DebugBreak();
+    }
+    // A fatal assertion ends the process whatever the output answered: a
+    // message too long to print answers 2, and an output function may answer
+    // "continue".
+    if (bFatal)
+    {
+        SpewAtLocation("Fatal assert failed: %s, line %d.  Application exiting.\n", pszSource, nLine);
+        if (!bDebugger)
+            WriteAssertDump(pszMessage, pszSource, nLine, 0, true);
+        ExitOnFatalAssert();
     }
 
     if (!bDebugger && Dumped().Insert(pszSource, nLine))
@@ -283,11 +276,11 @@ void ReportAssertion(const char* pszMessage, bool bFatal, const char* pszSource,
             HandleAssertionUnderDumpLock(pszMessage, bFatal, pszSource, nLine, nExtra, eAnswer);
             Minidump_Unlock();
         }
-        else if (bFatal)
-        {
-            Plat_TerminateProcess(1);
-        }
     }
+    // Every fatal assertion ends the process, also one that could not be
+    // handled (nested, no minidump lock, or a dump in progress).
+    if (bFatal)
+        Plat_TerminateProcess(1);
     --t_nAssertDepth;
     CheckAssertDepth();
 }

@@ -1,19 +1,38 @@
 #include "core/minidump.h"
 
+#include "core/crashreport.h"
 #include "core/dbg.h"
 #include "core/platform.h"
 #include "core/threadtools.h"
 
 namespace
 {
+uint64_t SystemSecondsNow()
+{
+    return Plat_MillisecondsNow() / 1000;
+}
+
+// Process-wide dump state. The lock guards the writing flags and the time of
+// the last assertion dump; the one-time report flags, the observer and the
+// clock are set without it.
 struct MinidumpState
 {
     CReentrantLock lock;
     bool bWritingA = false;
     bool bWritingB = false;
+    bool bAssertDumped = false;       // an assertion dump has been timed
+    uint64_t nLastAssertDumpTime = 0; // seconds
     AssertDumpObserver_t pfnObserver = nullptr;
+    uint64_t (*pfnSecondsNow)() = SystemSecondsNow;
     bool bReportedSetWithoutLock = false;
     bool bReportedClearWithoutLock = false;
+
+    bool Writing() const { return bWritingA || bWritingB; }
+    void MarkAssertDumpTime()
+    {
+        bAssertDumped = true;
+        nLastAssertDumpTime = pfnSecondsNow();
+    }
 };
 
 MinidumpState& State()
@@ -87,7 +106,7 @@ bool IsWritingMinidump()
     MinidumpState& s = State();
     if (!s.lock.TryLock())
         return true;
-    const bool bWriting = s.bWritingA || s.bWritingB;
+    const bool bWriting = s.Writing();
     s.lock.Unlock();
     return bWriting;
 }
@@ -97,11 +116,46 @@ void SetAssertDumpObserver(AssertDumpObserver_t pfn)
     State().pfnObserver = pfn;
 }
 
-void WriteAssertDump(const char* pszExpression, const char* pszSource, int nLine, uintptr_t /*nFlag*/,
+void SetMinidumpClockForTesting(uint64_t (*pfnSecondsNow)())
+{
+    State().pfnSecondsNow = pfnSecondsNow ? pfnSecondsNow : SystemSecondsNow;
+}
+
+void WriteAssertDump(const char* pszExpression, const char* pszSource, int nLine, uintptr_t nFlag,
                      bool bForce)
 {
-    if (State().pfnObserver)
-        State().pfnObserver(pszExpression, pszSource, nLine, bForce);
-    // The crash-report binding is not present yet: no dump is written, and
-    // assertion handling goes on as if it had been.
+    MinidumpState& s = State();
+    if (s.pfnObserver)
+        s.pfnObserver(pszExpression, pszSource, nLine, bForce);
+    if (!bForce)
+    {
+        // The first assertion dump of the process is never held back.
+        if (s.bAssertDumped && s.pfnSecondsNow() < s.nLastAssertDumpTime + ASSERT_DUMP_INTERVAL_SECONDS)
+            return;
+        s.MarkAssertDumpTime();
+    }
+    if (!s.lock.TryLock())
+        return;
+    if (!s.Writing())
+    {
+        SetWritingMinidump(bForce);
+        CrashReport_WriteAssertReport(pszExpression, pszSource, nLine, static_cast<uint32_t>(nFlag));
+        ClearWritingMinidump();
+        s.MarkAssertDumpTime();
+    }
+    s.lock.Unlock();
+}
+
+void WriteExceptionDump(uint32_t nExceptionCode, void* pExceptionInfo)
+{
+    MinidumpState& s = State();
+    if (!Minidump_LockWait(10000))
+        return;
+    if (!s.Writing())
+    {
+        SetWritingMinidump(true);
+        CrashReport_WriteExceptionReport(nExceptionCode, pExceptionInfo);
+        ClearWritingMinidump();
+    }
+    s.lock.Unlock();
 }

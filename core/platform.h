@@ -58,6 +58,25 @@ void Plat_Sleep(uint32_t nMilliseconds);
 // Milliseconds from an arbitrary start, for time-outs and rate limits.
 uint64_t Plat_MillisecondsNow();
 
+// Files opened for positional reads: each read names its own offset and no
+// file position is shared, so any number of threads may read one file at
+// once without a lock of ours (pread on POSIX; on Windows ReadFile with the
+// offset in an OVERLAPPED record on an ordinary handle, which Wine serves
+// with a plain pread; an overlapped handle would make Wine signal an event
+// through its server on every read, which costs more than the read).
+using PlatFile = intptr_t;
+constexpr PlatFile PLAT_INVALID_FILE = -1;
+
+// Opens an existing file for reading, sharing it as fopen "rb" does;
+// PLAT_INVALID_FILE when it cannot be opened.
+PlatFile Plat_OpenFileForReading(const char* pszName);
+
+// Reads up to nCount bytes at nOffset into pDest; fewer only at the end of
+// the file or on a read error. Returns the bytes read.
+size_t Plat_ReadFileAt(PlatFile hFile, int64_t nOffset, void* pDest, size_t nCount);
+
+void Plat_CloseFile(PlatFile hFile);
+
 // Version verification of the running Windows (VerifyVersionInfo): true when
 // its version is at least nMajor.nMinor. The POSIX stand-in answers as
 // Windows 10 (version 10.0).
@@ -68,6 +87,30 @@ bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor);
 // answers true.
 bool Plat_IsWindowsWorkstation();
 
+// Threads: starts pfn(pArg) on a new thread; null when it cannot be started.
+typedef uint32_t (*PlatThreadFn)(void* pArg);
+void* Plat_CreateThread(PlatThreadFn pfn, void* pArg);
+// Waits for the thread to end, releases its handle and returns its result.
+uint32_t Plat_JoinThread(void* hThread);
+
+// Structured exceptions: calls pfn(pArg) under an exception frame of the
+// calling thread. A structured exception that no handler inside pfn takes is
+// handed to pfnEscaped (exception code, the system's exception pointers,
+// whether this is the innermost guarded call it leaves, pContext) before it
+// goes on to the handlers outside; enclosing guarded calls get the same
+// exception with bInnermost false. C++ exceptions pass through untouched.
+// pfnEscaped may end the process. The POSIX version only calls pfn.
+typedef void (*PlatEscapedExceptionFn)(uint32_t nCode, void* pExceptionInfo, bool bInnermost,
+                                       void* pContext);
+void Plat_CallWithExceptionFrame(void (*pfn)(void*), void* pArg, PlatEscapedExceptionFn pfnEscaped,
+                                 void* pContext);
+
+// The assertion dialog's window (Windows): modal, owned by the first visible
+// top-level window of this process, its buttons acting on dialog; a task-modal
+// message box captioned "Assert Dialog" when the process has no visible
+// window. Returns when it is closed. The POSIX version shows nothing.
+class CAssertDialog;
+void Plat_ShowAssertDialog(CAssertDialog& dialog);
 // The null device's name for fopen ("nul:" on Windows).
 const char* Plat_NullDevicePath();
 
@@ -148,4 +191,7 @@ std::wstring Plat_WidePathForFileCalls(const char* pszPath);
 // the debugger output stream; the override replaces the command line.
 void Plat_SetDebugStreamSink(void (*pfnSink)(const char*));
 void Plat_SetCommandLineForTesting(const char* pszCommandLine);
+// Host build only: the assertion dialog is played by this function (null:
+// nothing is shown).
+void Plat_SetAssertDialogForTesting(void (*pfnDialog)(CAssertDialog& dialog));
 #endif

@@ -1,8 +1,10 @@
 // Platform layer over POSIX, for the host build and its tests.
 #include "core/platform.h"
+#include "core/platform_system.h"
 #include "core/trace_log.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <pthread.h>
@@ -173,6 +175,40 @@ uint64_t Plat_MillisecondsNow()
     return static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
 }
 
+PlatFile Plat_OpenFileForReading(const char* pszName)
+{
+    int fd;
+    do
+        fd = open(pszName, O_RDONLY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    return fd < 0 ? PLAT_INVALID_FILE : static_cast<PlatFile>(fd);
+}
+
+size_t Plat_ReadFileAt(PlatFile hFile, int64_t nOffset, void* pDest, size_t nCount)
+{
+    if (hFile == PLAT_INVALID_FILE || nOffset < 0)
+        return 0;
+    auto* pOut = static_cast<char*>(pDest);
+    size_t nDone = 0;
+    while (nDone < nCount)
+    {
+        const ssize_t n = pread(static_cast<int>(hFile), pOut + nDone, nCount - nDone,
+                                static_cast<off_t>(nOffset + static_cast<int64_t>(nDone)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        nDone += static_cast<size_t>(n);
+    }
+    return nDone;
+}
+
+void Plat_CloseFile(PlatFile hFile)
+{
+    if (hFile != PLAT_INVALID_FILE)
+        close(static_cast<int>(hFile));
+}
+
 // No Windows here: answer as a Windows 10 workstation, the system the
 // library is mostly run on.
 bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor)
@@ -183,6 +219,97 @@ bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor)
 bool Plat_IsWindowsWorkstation()
 {
     return true;
+}
+
+// No libraries are loaded here: loads fail, and every module path is the
+// executable's (as Windows answers for a module that is not loaded).
+void* Sys_LoadModule(const char* /*pszPath*/)
+{
+    return nullptr;
+}
+
+void* Plat_LoadModuleBySearch(const char* /*pszName*/)
+{
+    return nullptr;
+}
+
+void Plat_FreeModule(void* /*hModule*/) {}
+
+void* Plat_GetModuleSymbol(void* /*hModule*/, const char* /*pszName*/)
+{
+    return nullptr;
+}
+
+bool Plat_GetModulePath(const char* /*pszModuleName*/, char* pszOut, size_t nOutSize)
+{
+    if (!pszOut || nOutSize == 0)
+        return false;
+    pszOut[0] = '\0';
+    const ssize_t n = readlink("/proc/self/exe", pszOut, nOutSize);
+    if (n <= 0 || static_cast<size_t>(n) >= nOutSize)
+    {
+        pszOut[0] = '\0';
+        return false;
+    }
+    pszOut[n] = '\0';
+    return true;
+}
+
+namespace
+{
+struct PosixThreadStart
+{
+    PlatThreadFn pfn;
+    void* pArg;
+    uint32_t nResult;
+    pthread_t thread;
+};
+
+void* PosixThreadMain(void* p)
+{
+    PosixThreadStart* pStart = static_cast<PosixThreadStart*>(p);
+    pStart->nResult = pStart->pfn(pStart->pArg);
+    return nullptr;
+}
+} // namespace
+
+void* Plat_CreateThread(PlatThreadFn pfn, void* pArg)
+{
+    PosixThreadStart* pStart = new PosixThreadStart{pfn, pArg, 0, pthread_t()};
+    if (pthread_create(&pStart->thread, nullptr, PosixThreadMain, pStart) != 0)
+    {
+        delete pStart;
+        return nullptr;
+    }
+    return pStart;
+}
+
+uint32_t Plat_JoinThread(void* hThread)
+{
+    PosixThreadStart* pStart = static_cast<PosixThreadStart*>(hThread);
+    pthread_join(pStart->thread, nullptr);
+    const uint32_t nResult = pStart->nResult;
+    delete pStart;
+    return nResult;
+}
+
+void Plat_CallWithExceptionFrame(void (*pfn)(void*), void* pArg, PlatEscapedExceptionFn /*pfnEscaped*/,
+                                 void* /*pContext*/)
+{
+    pfn(pArg);
+}
+
+// Host-only: tests play the assertion dialog.
+static void (*g_pfnAssertDialogForTesting)(CAssertDialog&) = nullptr;
+void Plat_SetAssertDialogForTesting(void (*pfnDialog)(CAssertDialog& dialog))
+{
+    g_pfnAssertDialogForTesting = pfnDialog;
+}
+
+void Plat_ShowAssertDialog(CAssertDialog& dialog)
+{
+    if (g_pfnAssertDialogForTesting)
+        g_pfnAssertDialogForTesting(dialog);
 }
 
 struct PlatFindState

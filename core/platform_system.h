@@ -1,7 +1,10 @@
 // Windows-only system services of the platform layer: modules, processes,
 // the shell and the registry. Only the win build has them
 // (platform_system_win32.cpp); the code that needs them is tested under Wine.
-// Texts are UTF-8 throughout.
+// Texts are UTF-8 throughout. The module functions also exist in the POSIX
+// layer, as a process that has no libraries (loads fail, every module path
+// is the executable's), so that portable code which binds an optional
+// library builds and finds none on the host.
 #pragma once
 
 #include <cstddef>
@@ -24,9 +27,10 @@ void Plat_FreeModule(void* hModule);
 // GetProcAddress; null when the module or the name is missing.
 void* Plat_GetModuleSymbol(void* hModule, const char* pszName);
 
-// The full path of the loaded module with that file name, asked in UTF-16
-// with room for 260 characters. When no such module is loaded the system
-// answers with the process's main executable. Empty (and false) unless the
+// The full path of the loaded module with that file name (null: the
+// process's main executable), asked in UTF-16 with room for 260 characters.
+// When no such module is loaded the system answers with the process's main
+// executable. Empty (and false) unless the
 // answer has 1 to 259 characters and converts into nOutSize bytes.
 bool Plat_GetModulePath(const char* pszModuleName, char* pszOut, size_t nOutSize);
 

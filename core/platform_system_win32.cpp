@@ -101,12 +101,13 @@ bool Plat_GetModulePath(const char* pszModuleName, char* pszOut, size_t nOutSize
         return false;
     pszOut[0] = '\0';
     std::wstring name;
-    if (!pszModuleName || !ToUtf16(pszModuleName, name))
+    if (pszModuleName && !ToUtf16(pszModuleName, name))
         return false;
     // A module that is not loaded gives a null handle, for which the system
     // reports the main executable.
     wchar_t wszPath[MAX_PATH] = {};
-    const DWORD nChars = GetModuleFileNameW(GetModuleHandleW(name.c_str()), wszPath, MAX_PATH);
+    const DWORD nChars =
+        GetModuleFileNameW(pszModuleName ? GetModuleHandleW(name.c_str()) : nullptr, wszPath, MAX_PATH);
     if (nChars < 1 || nChars > MAX_PATH - 1)
         return false;
     wszPath[nChars] = L'\0';

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <io.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -120,6 +121,45 @@ uint64_t Plat_MillisecondsNow()
     return GetTickCount64();
 }
 
+PlatFile Plat_OpenFileForReading(const char* pszName)
+{
+    // The sharing of the C runtime's fopen "rb".
+    HANDLE h = CreateFileA(pszName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    return h == INVALID_HANDLE_VALUE ? PLAT_INVALID_FILE : reinterpret_cast<PlatFile>(h);
+}
+
+size_t Plat_ReadFileAt(PlatFile hFile, int64_t nOffset, void* pDest, size_t nCount)
+{
+    if (hFile == PLAT_INVALID_FILE || nOffset < 0)
+        return 0;
+    HANDLE h = reinterpret_cast<HANDLE>(hFile);
+    auto* pOut = static_cast<char*>(pDest);
+    size_t nDone = 0;
+    while (nDone < nCount)
+    {
+        const size_t nLeft = nCount - nDone;
+        const DWORD nAsk = nLeft > 0x40000000u ? 0x40000000u : static_cast<DWORD>(nLeft);
+        const uint64_t nAt = static_cast<uint64_t>(nOffset) + nDone;
+        // The offset travels with the call: the handle's own file position
+        // is neither used nor relied on.
+        OVERLAPPED overlapped = {};
+        overlapped.Offset = static_cast<DWORD>(nAt);
+        overlapped.OffsetHigh = static_cast<DWORD>(nAt >> 32);
+        DWORD nGot = 0;
+        if (!ReadFile(h, pOut + nDone, nAsk, &nGot, &overlapped) || nGot == 0)
+            break; // the end of the file included
+        nDone += nGot;
+    }
+    return nDone;
+}
+
+void Plat_CloseFile(PlatFile hFile)
+{
+    if (hFile != PLAT_INVALID_FILE)
+        CloseHandle(reinterpret_cast<HANDLE>(hFile));
+}
+
 bool Plat_IsWindowsVersionAtLeast(int nMajor, int nMinor)
 {
     OSVERSIONINFOEXW info = {};
@@ -139,6 +179,167 @@ bool Plat_IsWindowsWorkstation()
     info.wProductType = VER_NT_WORKSTATION;
     const DWORDLONG nMask = VerSetConditionMask(0, VER_PRODUCT_TYPE, VER_EQUAL);
     return VerifyVersionInfoW(&info, VER_PRODUCT_TYPE, nMask) != FALSE;
+}
+
+namespace
+{
+struct ThreadStart
+{
+    PlatThreadFn pfn;
+    void* pArg;
+};
+
+DWORD WINAPI ThreadMain(void* p)
+{
+    const ThreadStart start = *static_cast<ThreadStart*>(p);
+    delete static_cast<ThreadStart*>(p);
+    return start.pfn(start.pArg);
+}
+} // namespace
+
+void* Plat_CreateThread(PlatThreadFn pfn, void* pArg)
+{
+    ThreadStart* pStart = new ThreadStart{pfn, pArg};
+    HANDLE hThread = CreateThread(nullptr, 0, ThreadMain, pStart, 0, nullptr);
+    if (!hThread)
+        delete pStart;
+    return hThread;
+}
+
+uint32_t Plat_JoinThread(void* hThread)
+{
+    WaitForSingleObject(static_cast<HANDLE>(hThread), INFINITE);
+    DWORD nResult = 0;
+    GetExitCodeThread(static_cast<HANDLE>(hThread), &nResult);
+    CloseHandle(static_cast<HANDLE>(hThread));
+    return nResult;
+}
+
+// Guarded calls. The toolchain has no structured-exception translator, so the
+// frame is built by hand: on 32-bit a registration record pushed on the
+// thread's handler chain (NT_TIB::ExceptionList) for the duration of the
+// call; on 64-bit a small assembler function whose unwind data names the
+// frame handler (platform_win32_guard_x64.S). Either way the handler is
+// reached only by exceptions that nothing inside the call has taken.
+namespace
+{
+struct GuardFrame
+{
+    PlatEscapedExceptionFn pfnEscaped;
+    void* pContext;
+};
+
+// The exception this thread last handed over, and the innermost frame that
+// did: enclosing frames (higher on the stack) hand it over as not innermost.
+struct HandedOver
+{
+    const EXCEPTION_RECORD* pRecord;
+    const GuardFrame* pFrame;
+};
+thread_local HandedOver t_handedOver = {nullptr, nullptr};
+
+void ForgetHandedOver(const GuardFrame* pFrame)
+{
+    if (t_handedOver.pFrame == pFrame)
+        t_handedOver = {nullptr, nullptr};
+}
+
+// C++ exceptions (GCC's and MSVC's) are the language's own business.
+bool IsLanguageException(DWORD nCode)
+{
+    return nCode == 0x20474343 || nCode == 0x21474343 || nCode == 0x22474343 || nCode == 0xE06D7363;
+}
+
+EXCEPTION_DISPOSITION HandleAtGuardFrame(GuardFrame* pFrame, EXCEPTION_RECORD* pRecord, CONTEXT* pContext)
+{
+    if (pRecord->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
+    {
+        ForgetHandedOver(pFrame);
+        return ExceptionContinueSearch;
+    }
+    if (IsLanguageException(pRecord->ExceptionCode))
+        return ExceptionContinueSearch;
+    const bool bInnermost =
+        !(t_handedOver.pRecord == pRecord && t_handedOver.pFrame && t_handedOver.pFrame < pFrame);
+    if (bInnermost)
+        t_handedOver = {pRecord, pFrame};
+    EXCEPTION_POINTERS pointers = {pRecord, pContext};
+    pFrame->pfnEscaped(pRecord->ExceptionCode, &pointers, bInnermost, pFrame->pContext);
+    return ExceptionContinueSearch;
+}
+} // namespace
+
+#if defined(_WIN64)
+extern "C" void Plat_GuardedTrampoline(void (*pfn)(void*), void* pArg, GuardFrame* pFrame);
+
+// Named in the unwind data of Plat_GuardedTrampoline, which keeps its frame
+// pointer 48 bytes above its stack pointer (the establisher frame).
+extern "C" EXCEPTION_DISPOSITION Plat_GuardedFrameHandler(EXCEPTION_RECORD* pRecord,
+                                                          void* pEstablisherFrame, CONTEXT* pContext,
+                                                          void* /*pDispatcherContext*/)
+{
+    GuardFrame* pFrame = *reinterpret_cast<GuardFrame**>(static_cast<char*>(pEstablisherFrame) + 48);
+    return HandleAtGuardFrame(pFrame, pRecord, pContext);
+}
+#else
+namespace
+{
+// The system sees the first member; the handler finds the rest behind it.
+struct GuardRegistration
+{
+    EXCEPTION_REGISTRATION_RECORD record;
+    GuardFrame* pFrame;
+};
+
+EXCEPTION_DISPOSITION NTAPI GuardRegistrationHandler(EXCEPTION_RECORD* pRecord, void* pEstablisherFrame,
+                                                     CONTEXT* pContext, void* /*pDispatcherContext*/)
+{
+    GuardRegistration* pRegistration = static_cast<GuardRegistration*>(pEstablisherFrame);
+    return HandleAtGuardFrame(pRegistration->pFrame, pRecord, pContext);
+}
+
+// Pushes the registration for a scope; pops it also when a C++ exception
+// leaves the call (those do not use the handler chain on this target).
+class ScopedRegistration
+{
+public:
+    explicit ScopedRegistration(GuardFrame* pFrame)
+    {
+        NT_TIB* pTib = reinterpret_cast<NT_TIB*>(NtCurrentTeb());
+        m_registration.record.Next = pTib->ExceptionList;
+        m_registration.record.Handler = GuardRegistrationHandler;
+        m_registration.pFrame = pFrame;
+        pTib->ExceptionList = &m_registration.record;
+    }
+    ~ScopedRegistration()
+    {
+        NT_TIB* pTib = reinterpret_cast<NT_TIB*>(NtCurrentTeb());
+        pTib->ExceptionList = m_registration.record.Next;
+    }
+    ScopedRegistration(const ScopedRegistration&) = delete;
+    ScopedRegistration& operator=(const ScopedRegistration&) = delete;
+
+private:
+    GuardRegistration m_registration;
+};
+} // namespace
+#endif
+
+void Plat_CallWithExceptionFrame(void (*pfn)(void*), void* pArg, PlatEscapedExceptionFn pfnEscaped,
+                                 void* pContext)
+{
+    GuardFrame frame = {pfnEscaped, pContext};
+    struct Forget
+    {
+        const GuardFrame* pFrame;
+        ~Forget() { ForgetHandedOver(pFrame); }
+    } forget = {&frame};
+#if defined(_WIN64)
+    Plat_GuardedTrampoline(pfn, pArg, &frame);
+#else
+    ScopedRegistration registration(&frame);
+    pfn(pArg);
+#endif
 }
 
 struct PlatFindState

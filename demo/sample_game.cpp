@@ -466,9 +466,56 @@ void ShowSearchAndCopies(const FileApi& fs)
     printf("WexlaIsFileImmediatelyAvailable materials/brick.txt: %d\n",
            find.IsAvailable("materials/brick.txt", &record));
 }
+
+// The level load: every texture the level needs, opened, read whole and
+// closed, as a loading screen does; the time it took is what a player waits.
+void LoadLevel(const FileApi& fs, const FindApi& find)
+{
+    LARGE_INTEGER freq, start, end;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&start);
+    TWexlaEntryInfo info;
+    TWexlaError record;
+    uint32_t nFiles = 0;
+    uint64_t nBytes = 0;
+    static char s_buffer[1 << 16];
+    const WexlaFindHandle_t hFind = find.FindFirst("textures/*", 1, &info, &record);
+    if (hFind)
+    {
+        do
+        {
+            char szPath[300];
+            snprintf(szPath, sizeof(szPath), "textures/%s", info.name);
+            const WexlaFileHandle_t hFile = fs.Open(szPath, "rb", &record);
+            if (!hFile)
+                continue;
+            uint32_t n;
+            while ((n = fs.Read(s_buffer, 1, sizeof(s_buffer), hFile, &record)) > 0)
+                nBytes += n;
+            fs.Close(hFile, &record);
+            ++nFiles;
+        } while (find.FindNext(hFind, &info, &record) == 0);
+        find.FindClose(hFind, &record);
+    }
+    QueryPerformanceCounter(&end);
+    const double dMs = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart);
+    printf("level load: %u textures, %llu bytes read\n", nFiles, static_cast<unsigned long long>(nBytes));
+    printf("  the level loaded in %.1f ms\n", dMs);
+}
+
+// A short session: start-up mounts what the client or the qars folder offers,
+// a few of the level's files are read, and the game quits.
+void PlayShortSession()
+{
+    StartUpAgainstClient();
+    FileApi fs = ImportFileApi();
+    ReadWholeFile(fs, "scripts/level1.txt", "rb");
+    ReadWholeFile(fs, "dlc/bonus.txt", "rt");
+    CleanUpClient();
+}
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     AddVectoredExceptionHandler(1, ShowDebuggerText);
     printf("sample game: loading wexla.dll\n");
@@ -477,6 +524,16 @@ int main()
     {
         printf("  could not load wexla.dll (error %lu)\n", GetLastError());
         return 1;
+    }
+
+    // "--short": start up, read two files, quit (the demo's runs that mount
+    // through the client's depot list and through the qars folder).
+    if (argc > 1 && strcmp(argv[1], "--short") == 0)
+    {
+        PlayShortSession();
+        FreeLibrary(g_hWexla);
+        printf("sample game: done\n");
+        return 0;
     }
 
     StartUpAgainstClient();
@@ -509,6 +566,7 @@ int main()
 
     ShowContent();
     ShowSearchAndCopies(ImportFileApi());
+    LoadLevel(ImportFileApi(), ImportFindApi());
     PlayThroughInterfaceObject();
     CleanUpClient();
 

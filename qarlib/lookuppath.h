@@ -10,6 +10,10 @@ struct QarLookupKeys
     char szDirectory[QAR_KEY_SIZE]; // '/' separators, lower case, no trailing '/'; " " for none
     char szBase[QAR_KEY_SIZE];      // lower case, without extension
     char szExtension[QAR_KEY_SIZE]; // lower case, without dot; " " for none
+    // Their lengths.
+    int nDirectoryLength;
+    int nBaseLength;
+    int nExtensionLength;
 };
 
 // Fills the keys. False (keys unusable) when the path is null or one of its

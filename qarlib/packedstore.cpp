@@ -8,6 +8,7 @@
 #include "util/murmurhash3.h"
 #include "util/strtools.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace
@@ -62,8 +63,11 @@ uint32_t CPackedFileHandle::GetChecksum() const
     return pEntry ? QarReadU32(pEntry) : 0;
 }
 
-// Fills the hash index while the tree is walked: extension and directory
-// nodes are pushed at the front of their bucket chains.
+// Fills the lookup index while the tree is walked. Extension nodes are
+// pushed at the front of their bucket chains and a repeated directory string
+// under one extension replaces the earlier one, so the later of two equal
+// strings is found; of two equal file names in one directory list the first
+// is found.
 class CPackedStore::CIndexBuilder final : public IQarTreeVisitor
 {
 public:
@@ -71,26 +75,80 @@ public:
 
     void OnExtension(const char* pszExtension) override
     {
-        ExtensionNode node;
         const uint32_t nBucket = HashKey(pszExtension) % EXTENSION_BUCKETS;
-        node.nNext = m_store.m_nExtensionHeads[nBucket];
-        node.pszExtension = pszExtension;
-        for (int32_t& nHead : node.nDirectoryHeads)
-            nHead = -1;
-        m_store.m_nExtensionHeads[nBucket] = static_cast<int32_t>(m_store.m_extensionNodes.size());
-        m_store.m_extensionNodes.push_back(node);
+        m_store.m_extensionNodes.push_back({m_store.m_nExtensionHeads[nBucket], pszExtension});
+        m_store.m_nExtensionHeads[nBucket] = static_cast<int32_t>(m_store.m_extensionNodes.size() - 1);
     }
 
     void OnDirectory(const char* /*pszExtension*/, const char* pszDirectory) override
     {
-        ExtensionNode& ext = m_store.m_extensionNodes.back();
-        const uint32_t nBucket = HashKey(pszDirectory) % DIRECTORY_BUCKETS;
-        m_store.m_directoryNodes.push_back({ext.nDirectoryHeads[nBucket], pszDirectory});
-        ext.nDirectoryHeads[nBucket] = static_cast<int32_t>(m_store.m_directoryNodes.size() - 1);
+        const uint32_t nBegin = PositionOf(pszDirectory) + static_cast<uint32_t>(strlen(pszDirectory)) + 1;
+        const int32_t nExtension = static_cast<int32_t>(m_store.m_extensionNodes.size() - 1);
+        m_directories.push_back(
+            {CTreeNameIndex::Hash(pszDirectory, strlen(pszDirectory), static_cast<uint32_t>(nExtension)),
+             static_cast<uint32_t>(m_store.m_directoryNodes.size())});
+        m_store.m_directoryNodes.push_back({nExtension, pszDirectory, nBegin, nBegin});
+    }
+
+    void OnFile(const char* /*pszExtension*/, const char* /*pszDirectory*/, const char* pszName,
+                const QarEntry& /*entry*/) override
+    {
+        const uint32_t nDirectory = static_cast<uint32_t>(m_store.m_directoryNodes.size() - 1);
+        const uint32_t nPosition = PositionOf(pszName);
+        m_files.push_back({CTreeNameIndex::Hash(pszName, strlen(pszName), nDirectory), nPosition});
+        m_store.m_directoryNodes.back().nFilesEnd = nPosition + 1;
+    }
+
+    // Fills the two tables once the walk has counted their entries.
+    void Finish()
+    {
+        CPackedStore& store = m_store;
+        store.m_directoryIndex.Reset(m_directories.size());
+        for (const Item& item : m_directories)
+        {
+            const DirectoryNode& node = store.m_directoryNodes[item.nValue];
+            store.m_directoryIndex.Insert(item.nHash, item.nValue, true, [&](uint32_t nOther) {
+                const DirectoryNode& other = store.m_directoryNodes[nOther];
+                return other.nExtension == node.nExtension && strcmp(other.pszDirectory, node.pszDirectory) == 0;
+            });
+        }
+        store.m_fileIndex.Reset(m_files.size());
+        const char* pTree = store.m_tree.data();
+        for (const Item& item : m_files)
+        {
+            store.m_fileIndex.Insert(item.nHash, item.nValue, false, [&](uint32_t nOther) {
+                return strcmp(pTree + nOther, pTree + item.nValue) == 0 &&
+                       SameDirectoryList(store, nOther, item.nValue);
+            });
+        }
     }
 
 private:
+    struct Item
+    {
+        uint32_t nHash;
+        uint32_t nValue;
+    };
+
+    uint32_t PositionOf(const char* psz) const { return static_cast<uint32_t>(psz - m_store.m_tree.data()); }
+
+    // Equal hashes of equal names mostly mean one directory list, but seeds
+    // of two lists may collide: the positions tell the lists apart (their
+    // ranges follow tree order).
+    static bool SameDirectoryList(const CPackedStore& store, uint32_t nA, uint32_t nB)
+    {
+        const auto& nodes = store.m_directoryNodes;
+        auto it = std::upper_bound(nodes.begin(), nodes.end(), nA,
+                                   [](uint32_t n, const DirectoryNode& node) { return n < node.nFilesBegin; });
+        if (it == nodes.begin())
+            return false;
+        --it;
+        return nB >= it->nFilesBegin && nB < it->nFilesEnd;
+    }
+
     CPackedStore& m_store;
+    std::vector<Item> m_directories;
+    std::vector<Item> m_files;
 };
 
 CPackedStore::CPackedStore(const char* pszBasePath, char* pszDirFileName)
@@ -106,10 +164,7 @@ CPackedStore::CPackedStore(const char* pszBasePath, char* pszDirFileName)
 CPackedStore::~CPackedStore()
 {
     for (ChunkFileSlot& slot : m_chunkSlots)
-    {
-        if (slot.pStream)
-            fclose(slot.pStream);
-    }
+        Plat_CloseFile(slot.hFile);
 }
 
 void CPackedStore::Load(const char* pszBasePath, char* pszDirFileName)
@@ -207,6 +262,7 @@ void CPackedStore::BuildHashIndex()
     CIndexBuilder builder(*this);
     const bool bComplete = QarWalkTree(m_tree.data(), static_cast<int32_t>(m_tree.size()), builder,
                                        &m_nTreeWalkEnd);
+    builder.Finish();
     if (!bComplete && m_eLoad == QAR_LOAD_OK)
         m_eLoad = QAR_LOAD_TREE_TRUNCATED;
 }
@@ -218,29 +274,40 @@ CPackedFileHandle CPackedStore::OpenFile(const char* pszPath)
     if (!SplitLookupPath(pszPath, &keys))
         return handle;
 
-    int32_t nExt = m_nExtensionHeads[HashKey(keys.szExtension) % EXTENSION_BUCKETS];
+    const uint32_t nExtensionHash =
+        MurmurHash3_32(keys.szExtension, static_cast<size_t>(keys.nExtensionLength), WEXLA_HASH_SEED);
+    int32_t nExt = m_nExtensionHeads[nExtensionHash % EXTENSION_BUCKETS];
     while (nExt >= 0 && strcmp(m_extensionNodes[nExt].pszExtension, keys.szExtension) != 0)
         nExt = m_extensionNodes[nExt].nNext;
     if (nExt < 0)
         return handle;
 
-    int32_t nDir = m_extensionNodes[nExt].nDirectoryHeads[HashKey(keys.szDirectory) % DIRECTORY_BUCKETS];
-    while (nDir >= 0 && strcmp(m_directoryNodes[nDir].pszDirectory, keys.szDirectory) != 0)
-        nDir = m_directoryNodes[nDir].nNext;
-    if (nDir < 0)
+    const uint32_t nDirectoryHash = CTreeNameIndex::Hash(
+        keys.szDirectory, static_cast<size_t>(keys.nDirectoryLength), static_cast<uint32_t>(nExt));
+    const uint32_t nDir = m_directoryIndex.Find(nDirectoryHash, [&](uint32_t nNode) {
+        const DirectoryNode& node = m_directoryNodes[nNode];
+        return node.nExtension == nExt && strcmp(node.pszDirectory, keys.szDirectory) == 0;
+    });
+    if (nDir == CTreeNameIndex::EMPTY)
         return handle;
 
-    // The directory's file list follows its string.
-    const char* pszDirectory = m_directoryNodes[nDir].pszDirectory;
-    const int32_t nTreeSize = static_cast<int32_t>(m_tree.size());
-    CQarTreeReader reader(m_tree.data(), nTreeSize,
-                          static_cast<int32_t>(pszDirectory - m_tree.data() + strlen(pszDirectory) + 1));
-    const char* pszName;
+    const DirectoryNode& dir = m_directoryNodes[nDir];
+    const char* pTree = m_tree.data();
+    const uint32_t nNameHash = CTreeNameIndex::Hash(keys.szBase, static_cast<size_t>(keys.nBaseLength), nDir);
+    const uint32_t nName = m_fileIndex.Find(nNameHash, [&](uint32_t nPosition) {
+        return nPosition >= dir.nFilesBegin && nPosition < dir.nFilesEnd && strcmp(pTree + nPosition, keys.szBase) == 0;
+    });
+    if (nName == CTreeNameIndex::EMPTY)
+        return handle;
+
+    // The walk that indexed the name read its entry whole; it follows the
+    // name's terminator.
+    const char* pszName = pTree + nName;
+    CQarTreeReader reader(pTree, static_cast<int32_t>(m_tree.size()),
+                          static_cast<int32_t>(nName) + keys.nBaseLength + 1);
     QarEntry entry;
-    while (reader.ReadString(&pszName) && *pszName && reader.ReadEntry(&entry))
+    if (reader.ReadEntry(&entry))
     {
-        if (strcmp(pszName, keys.szBase) != 0)
-            continue;
         // A file without parts holds only its preload bytes.
         handle.nArchiveIndex = entry.nParts ? entry.nArchiveIndex : QAR_DIRECTORY_ARCHIVE_INDEX;
         handle.nOffset = entry.nOffset;

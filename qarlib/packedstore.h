@@ -6,6 +6,7 @@
 
 #include "qarlib/chunkfileslot.h"
 #include "qarlib/packedstore_readcache.h"
+#include "qarlib/treenameindex.h"
 
 #include <atomic>
 #include <cstdint>
@@ -54,7 +55,6 @@ public:
     static constexpr int PATH_SIZE = 1024;
     static constexpr int CHUNK_SLOTS = 512;
     static constexpr int EXTENSION_BUCKETS = 15;
-    static constexpr int DIRECTORY_BUCKETS = 43;
 
     // pszBasePath may be null (an empty store). pszDirFileName (at least 1024
     // bytes, may be null) receives the directory file name tried first.
@@ -73,6 +73,9 @@ public:
     int32_t ReadData(CPackedFileHandle& handle, void* pDest, int32_t nNumBytesAsked);
 
     CPackedStoreReadCache& GetReadCache() { return m_readCache; }
+    // Bytes read from chunk files and in-directory data so far, for
+    // measuring how much more is read than delivered.
+    int64_t GetChunkBytesRead() const;
 
     const char* GetBasePath() const { return m_szBasePath; }
     const char* GetFullPath() const { return m_szFullPath; }
@@ -95,12 +98,14 @@ private:
     {
         int32_t nNext; // index into m_extensionNodes, -1 ends the chain
         const char* pszExtension;
-        int32_t nDirectoryHeads[DIRECTORY_BUCKETS];
     };
     struct DirectoryNode
     {
-        int32_t nNext; // index into m_directoryNodes
+        int32_t nExtension; // index into m_extensionNodes
         const char* pszDirectory;
+        // Tree positions of this directory's file names lie in [begin, end).
+        uint32_t nFilesBegin;
+        uint32_t nFilesEnd;
     };
     class CIndexBuilder;
 
@@ -110,8 +115,6 @@ private:
     void BuildHashIndex();
 
     ChunkFileSlot* GetChunkFile(int32_t nArchiveIndex);
-    int32_t ReadChunkBytes(ChunkFileSlot& slot, int32_t nArchiveIndex, int64_t nFileOffset,
-                           unsigned char* pDest, int32_t nNumBytes);
 
     void BuildDirectoryIndex();
     void EnsureDirectoryIndex();
@@ -120,14 +123,19 @@ private:
     char m_szFullPath[PATH_SIZE] = {};
     int32_t m_nTreeSize = 0;
     int32_t m_nDataStart = 0;
-    std::mutex m_storeLock; // guards the chunk slot table
+    std::mutex m_storeLock; // guards opening the chunk slots (an open slot is read without it)
     CPackedStoreReadCache m_readCache;
     int32_t m_nExtensionHeads[EXTENSION_BUCKETS];
     std::vector<char> m_tree;
     ChunkFileSlot m_chunkSlots[CHUNK_SLOTS];
 
+    // The lookup index, built at mount time and fixed afterwards: extensions
+    // in hash chains, directories by (extension node, string), file names by
+    // (directory node, name).
     std::vector<ExtensionNode> m_extensionNodes;
     std::vector<DirectoryNode> m_directoryNodes;
+    CTreeNameIndex m_directoryIndex; // values: directory node numbers
+    CTreeNameIndex m_fileIndex;      // values: tree positions of file names
     EPackedStoreLoad m_eLoad = QAR_LOAD_NO_BASE_PATH;
     int32_t m_nTreeWalkEnd = 0;
 

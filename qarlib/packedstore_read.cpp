@@ -25,20 +25,23 @@ void CPackedStore::GetDataFileName(char* pszOut, int nOutSize, int32_t nArchiveI
 
 ChunkFileSlot* CPackedStore::GetChunkFile(int32_t nArchiveIndex)
 {
-    std::lock_guard<std::mutex> guard(m_storeLock);
     ChunkFileSlot& slot = m_chunkSlots[nArchiveIndex & (CHUNK_SLOTS - 1)];
-    if (slot.nArchiveIndex == nArchiveIndex)
+    // An open slot never changes again: no lock is needed to find it.
+    if (slot.nArchiveIndex.load(std::memory_order_acquire) == nArchiveIndex)
         return &slot;
-    if (slot.nArchiveIndex != -1)
+    std::lock_guard<std::mutex> guard(m_storeLock);
+    const int32_t nHeld = slot.nArchiveIndex.load(std::memory_order_relaxed);
+    if (nHeld == nArchiveIndex)
+        return &slot;
+    if (nHeld != -1)
     {
         SpewError("Exceeded limit of number of qar files supported (%d)!\n", CHUNK_SLOTS);
         return nullptr; // only reached when the error was not fatal
     }
     char szName[PATH_SIZE];
     GetDataFileName(szName, sizeof(szName), nArchiveIndex);
-    slot.nLastPosition = 0;
-    slot.pStream = fopen(szName, "rb");
-    if (!slot.pStream)
+    slot.hFile = Plat_OpenFileForReading(szName);
+    if (slot.hFile == PLAT_INVALID_FILE)
     {
         // The slot stays free, so the next read tries again.
         if (!slot.bOpenFailureReported)
@@ -48,26 +51,16 @@ ChunkFileSlot* CPackedStore::GetChunkFile(int32_t nArchiveIndex)
         }
         return nullptr;
     }
-    slot.nArchiveIndex = nArchiveIndex;
+    slot.nArchiveIndex.store(nArchiveIndex, std::memory_order_release);
     return &slot;
 }
 
-int32_t CPackedStore::ReadChunkBytes(ChunkFileSlot& slot, int32_t nArchiveIndex, int64_t nFileOffset,
-                                     unsigned char* pDest, int32_t nNumBytes)
+int64_t CPackedStore::GetChunkBytesRead() const
 {
-    if (m_readCache.Read(slot, nArchiveIndex, nFileOffset, pDest, nNumBytes))
-        return nNumBytes;
-    // Offsets are 31-bit: bytes at 2 GiB and beyond cannot be addressed.
-    int64_t nReadable = INT32_MAX - nFileOffset;
-    if (nReadable > nNumBytes)
-        nReadable = nNumBytes;
-    size_t nGot = 0;
-    if (nReadable > 0 && fseek(slot.pStream, static_cast<long>(nFileOffset), SEEK_SET) == 0)
-    {
-        nGot = fread(pDest, 1, static_cast<size_t>(nReadable), slot.pStream);
-        slot.nLastPosition = static_cast<int32_t>(nFileOffset + static_cast<int64_t>(nGot));
-    }
-    return static_cast<int32_t>(nGot);
+    int64_t nBytes = 0;
+    for (const ChunkFileSlot& slot : m_chunkSlots)
+        nBytes += slot.nBytesRead.load(std::memory_order_relaxed);
+    return nBytes;
 }
 
 int32_t CPackedStore::ReadData(CPackedFileHandle& handle, void* pDest, int32_t nNumBytesAsked)
@@ -99,7 +92,7 @@ int32_t CPackedStore::ReadData(CPackedFileHandle& handle, void* pDest, int32_t n
     if (n <= 0)
         return nFromPreload;
 
-    // An unopenable data file delivers the preload bytes only; its stream is
+    // An unopenable data file delivers the preload bytes only; its file is
     // never touched.
     ChunkFileSlot* pSlot = GetChunkFile(handle.nArchiveIndex);
     if (!pSlot)
@@ -109,9 +102,8 @@ int32_t CPackedStore::ReadData(CPackedFileHandle& handle, void* pDest, int32_t n
     if (handle.nArchiveIndex == QAR_DIRECTORY_ARCHIVE_INDEX)
         nFileOffset += m_nDataStart;
 
-    std::lock_guard<std::mutex> guard(pSlot->lock);
     const int32_t nNumBytes = n;
-    const int32_t nRead = ReadChunkBytes(*pSlot, handle.nArchiveIndex, nFileOffset, pOut, nNumBytes);
+    const int32_t nRead = m_readCache.Read(*pSlot, handle.nArchiveIndex, nFileOffset, pOut, nNumBytes);
     handle.nPosition += nRead;
     Assert(nRead == nNumBytes);
     return nFromPreload + nRead;

@@ -1,6 +1,5 @@
 #include "qarlib/packedstore_readcache.h"
 
-#include "core/platform.h"
 #include "qarlib/chunkfileslot.h"
 
 #include <cstring>
@@ -9,8 +8,8 @@
 
 CPackedStoreReadCache::~CPackedStoreReadCache()
 {
-    for (auto& entry : m_blocks)
-        delete[] entry.second.pBuffer;
+    for (Block& block : m_blocks)
+        delete[] block.pBuffer;
 }
 
 void CPackedStoreReadCache::SetBlockLimit(int nBlocks)
@@ -18,115 +17,118 @@ void CPackedStoreReadCache::SetBlockLimit(int nBlocks)
     m_nBlockLimit = nBlocks < 1 ? 1 : (nBlocks > MAX_BLOCKS ? MAX_BLOCKS : nBlocks);
 }
 
-void CPackedStoreReadCache::StampSlot(int nSlot)
+int32_t CPackedStoreReadCache::Read(ChunkFileSlot& slot, int32_t nArchiveIndex, int64_t nFileOffset,
+                                    void* pDest, int32_t nCount)
 {
-    m_nSlotTimes[nSlot].exchange(static_cast<uint32_t>(Plat_MillisecondsNow()));
-}
-
-bool CPackedStoreReadCache::Read(ChunkFileSlot& slot, int32_t nArchiveIndex, int64_t nFileOffset,
-                                 void* pDest, int32_t nCount)
-{
-    if (nCount <= 0)
-        return true;
-    // Blocks are addressed by 31-bit offsets: anything beyond is read directly.
-    if (nFileOffset < 0 || nFileOffset + nCount > INT32_MAX)
-        return false;
-    int32_t nOffset = static_cast<int32_t>(nFileOffset);
+    // Offsets are 31-bit: bytes at 2 GiB and beyond cannot be addressed.
+    if (nFileOffset < 0 || nFileOffset >= INT32_MAX || nCount <= 0)
+        return 0;
+    if (nCount > INT32_MAX - nFileOffset)
+        nCount = static_cast<int32_t>(INT32_MAX - nFileOffset);
     auto* pOut = static_cast<unsigned char*>(pDest);
-    int32_t nPiece = BLOCK_SIZE - (nOffset % BLOCK_SIZE);
-    if (nPiece > nCount)
-        nPiece = nCount;
-    while (nCount > 0)
+
+    const int64_t nPreviousEnd = slot.nNextOffset.load(std::memory_order_relaxed);
+    const bool bContinues = nFileOffset >= nPreviousEnd && nFileOffset - nPreviousEnd <= SEQUENTIAL_GAP;
+    const int32_t nRun = bContinues ? slot.nSequentialRun.load(std::memory_order_relaxed) + 1 : 0;
+    slot.nSequentialRun.store(nRun, std::memory_order_relaxed);
+
+    int32_t nGot = -1;
+    if (nCount < DIRECT_READ_SIZE)
     {
-        if (!ReadPiece(slot, nArchiveIndex, nOffset, pOut, nPiece))
-            return false;
-        nOffset += nPiece;
-        pOut += nPiece;
-        nCount -= nPiece;
-        nPiece = nCount < BLOCK_SIZE ? nCount : BLOCK_SIZE;
+        if (CopyFromBlock(nArchiveIndex, nFileOffset, pOut, nCount))
+        {
+            nGot = nCount;
+        }
+        else if (nRun >= 2)
+        {
+            // Inside the block loaded last: it was taken before the reads
+            // passed it (or the read runs past its end), so read directly.
+            const int64_t nLastBlock = slot.nLastBlockStart.load(std::memory_order_relaxed);
+            if (nLastBlock < 0 || nFileOffset < nLastBlock || nFileOffset >= nLastBlock + BLOCK_SIZE)
+                nGot = LoadAndCopy(slot, nArchiveIndex, nFileOffset, pOut, nCount);
+        }
     }
-    return true;
+    if (nGot < 0)
+    {
+        nGot = static_cast<int32_t>(Plat_ReadFileAt(slot.hFile, nFileOffset, pOut, static_cast<size_t>(nCount)));
+        slot.nBytesRead.fetch_add(nGot, std::memory_order_relaxed);
+    }
+    slot.nNextOffset.store(nFileOffset + nGot, std::memory_order_relaxed);
+    return nGot;
 }
 
-bool CPackedStoreReadCache::ReadPiece(ChunkFileSlot& slot, int32_t nArchiveIndex, int32_t nOffset,
-                                      unsigned char* pDest, int32_t nCount)
+bool CPackedStoreReadCache::CopyFromBlock(int32_t nArchiveIndex, int64_t nFileOffset, unsigned char* pDest,
+                                          int32_t nCount)
 {
-    const int32_t nBlockStart = (nOffset & 0x7FFFFFFF) & ~(BLOCK_SIZE - 1);
-    const BlockKey key(nArchiveIndex, nBlockStart);
-
-    // Copies from a found block, or fails when its buffer is gone or short.
-    auto copyFrom = [&](BlockRecord& block) {
-        if (!block.pBuffer)
-            return false;
-        StampSlot(block.nSlot);
-        if (static_cast<int64_t>(block.nBlockStart) + block.nValidLength <
-            static_cast<int64_t>(nOffset) + nCount)
-            return false;
-        memcpy(pDest, block.pBuffer + (nOffset - block.nBlockStart), static_cast<size_t>(nCount));
-        return true;
-    };
-
+    std::shared_lock<std::shared_mutex> shared(m_lock);
+    for (int i = 0; i < m_nBlockLimit; ++i)
     {
-        std::shared_lock<std::shared_mutex> shared(m_lock);
-        auto it = m_blocks.find(key);
-        if (it != m_blocks.end())
-            return copyFrom(it->second);
+        Block& block = m_blocks[i];
+        if (block.nArchiveIndex == nArchiveIndex && nFileOffset >= block.nStart &&
+            nFileOffset + nCount <= block.nStart + block.nLength)
+        {
+            memcpy(pDest, block.pBuffer + (nFileOffset - block.nStart), static_cast<size_t>(nCount));
+            Stamp(block);
+            return true;
+        }
+    }
+    return false;
+}
+
+int32_t CPackedStoreReadCache::LoadAndCopy(ChunkFileSlot& slot, int32_t nArchiveIndex, int64_t nFileOffset,
+                                           unsigned char* pDest, int32_t nCount)
+{
+    Block* pBlock = nullptr;
+    {
+        // An empty record first, else the least recently used one; never
+        // one that another reader is filling.
+        std::unique_lock<std::shared_mutex> exclusive(m_lock);
+        for (int i = 0; i < m_nBlockLimit; ++i)
+        {
+            Block& block = m_blocks[i];
+            if (block.bLoading)
+                continue;
+            if (block.nArchiveIndex < 0)
+            {
+                pBlock = &block;
+                break;
+            }
+            if (!pBlock || block.nLastUse.load(std::memory_order_relaxed) <
+                               pBlock->nLastUse.load(std::memory_order_relaxed))
+                pBlock = &block;
+        }
+        if (!pBlock)
+            return -1;
+        pBlock->bLoading = true;
+        pBlock->nArchiveIndex = -1;
+    }
+
+    // The record is this reader's alone until it is published again.
+    if (!pBlock->pBuffer)
+        pBlock->pBuffer = new (std::nothrow) unsigned char[BLOCK_SIZE];
+    unsigned char* pBuffer = pBlock->pBuffer;
+    int64_t nWant = BLOCK_SIZE;
+    if (nWant > INT32_MAX - nFileOffset)
+        nWant = INT32_MAX - nFileOffset;
+    int32_t nRead = 0;
+    int32_t nGot = -1;
+    if (pBuffer)
+    {
+        nRead = static_cast<int32_t>(Plat_ReadFileAt(slot.hFile, nFileOffset, pBuffer, static_cast<size_t>(nWant)));
+        slot.nBytesRead.fetch_add(nRead, std::memory_order_relaxed);
+        nGot = nRead < nCount ? nRead : nCount;
+        memcpy(pDest, pBuffer, static_cast<size_t>(nGot));
+        slot.nLastBlockStart.store(nFileOffset, std::memory_order_relaxed);
     }
 
     std::unique_lock<std::shared_mutex> exclusive(m_lock);
-    auto it = m_blocks.find(key);
-    if (it != m_blocks.end())
-        return copyFrom(it->second);
-    BlockRecord* pBlock = LoadBlock(slot, nArchiveIndex, nBlockStart);
-    return pBlock && copyFrom(*pBlock);
-}
-
-CPackedStoreReadCache::BlockRecord* CPackedStoreReadCache::LoadBlock(ChunkFileSlot& slot,
-                                                                     int32_t nArchiveIndex,
-                                                                     int32_t nBlockStart)
-{
-    int nSlot;
-    unsigned char* pBuffer = nullptr;
-    if (m_nBlocksInUse < m_nBlockLimit)
+    pBlock->bLoading = false;
+    if (nRead > 0)
     {
-        nSlot = m_nBlocksInUse;
+        pBlock->nArchiveIndex = nArchiveIndex;
+        pBlock->nStart = nFileOffset;
+        pBlock->nLength = nRead;
+        Stamp(*pBlock);
     }
-    else
-    {
-        // The least recently used slot; the first of equal times wins.
-        nSlot = 0;
-        for (int i = 1; i < m_nBlocksInUse; ++i)
-        {
-            if (m_nSlotTimes[i].load() < m_nSlotTimes[nSlot].load())
-                nSlot = i;
-        }
-        if (BlockRecord* pOwner = m_pSlotOwners[nSlot])
-        {
-            pBuffer = pOwner->pBuffer;
-            pOwner->pBuffer = nullptr; // stays in the index, never loaded again
-        }
-    }
-    if (!pBuffer)
-    {
-        pBuffer = new (std::nothrow) unsigned char[BLOCK_SIZE];
-        if (!pBuffer)
-            return nullptr;
-    }
-    if (nSlot == m_nBlocksInUse)
-        ++m_nBlocksInUse;
-
-    size_t nRead = 0;
-    if (fseek(slot.pStream, nBlockStart, SEEK_SET) == 0)
-        nRead = fread(pBuffer, 1, BLOCK_SIZE, slot.pStream);
-    fseek(slot.pStream, slot.nLastPosition, SEEK_SET);
-
-    BlockRecord& block = m_blocks[BlockKey(nArchiveIndex, nBlockStart)];
-    block.nArchiveIndex = nArchiveIndex;
-    block.nBlockStart = nBlockStart;
-    block.pBuffer = pBuffer;
-    block.nValidLength = static_cast<int32_t>(nRead);
-    block.nSlot = nSlot;
-    m_pSlotOwners[nSlot] = &block;
-    StampSlot(nSlot);
-    return &block;
+    return nGot;
 }

@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-i686-posix
   wine wine32:i386 wine64 g++-mingw-w64-x86-64-posix
   valgrind
+  xvfb
 )
 
 missing=()

@@ -15,6 +15,25 @@ UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 echo "== host tests under ThreadSanitizer =="
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -j "$jobs" || status=1
 
+# Windows need a display (the assertion dialog's tests): a virtual X server
+# for the length of the run when none is set.
+if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
+  fifo="$(mktemp -u)"
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  display=""
+  read -r -t 30 display <"$fifo" || true
+  rm -f "$fifo"
+  if [ -n "$display" ]; then
+    export DISPLAY=":$display"
+    trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+  else
+    kill "$xvfb_pid" 2>/dev/null || true
+    echo "test: no virtual display; the assertion dialog's tests are skipped" >&2
+  fi
+fi
+
 if scripts/can-run-win32.sh; then
   echo "== win tests: wexla.dll (32-bit) under Wine =="
   ctest --test-dir build/win --output-on-failure || status=1

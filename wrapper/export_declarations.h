@@ -1,6 +1,6 @@
 // Every export of the table, declared in one place: the real prototype from
-// its family's header once its row is IMPL, otherwise the form the table gives
-// its kind (the placeholder's, or the "Wrapper not implemented" one). Code that
+// its family's header for an IMPL row, the "Wrapper not implemented" form the
+// table gives the others. Code that
 // needs an entry point's own type (the interface objects' forwarders) and the
 // definitions of the table-made entry points include this.
 #pragma once
@@ -32,14 +32,6 @@
 #define WEXLA_RECORD_LAST_6 WEXLA_UNREAD_ARGS_5
 #define WEXLA_RECORD_LAST_7 WEXLA_UNREAD_ARGS_6
 #define WEXLA_RECORD_LAST_8 WEXLA_UNREAD_ARGS_7
-// A placeholder reads none of its arguments.
-#define WEXLA_PENDING_ARGS_0 void
-#define WEXLA_PENDING_ARGS_1 uint32_t
-#define WEXLA_PENDING_ARGS_2 WEXLA_UNREAD_ARGS_1 uint32_t
-#define WEXLA_PENDING_ARGS_3 WEXLA_UNREAD_ARGS_2 uint32_t
-#define WEXLA_PENDING_ARGS_4 WEXLA_UNREAD_ARGS_3 uint32_t
-#define WEXLA_PENDING_ARGS_5 WEXLA_UNREAD_ARGS_4 uint32_t
-#define WEXLA_PENDING_ARGS_6 WEXLA_UNREAD_ARGS_5 uint32_t
 
 // The prototype each kind of table-made entry point has (the definitions in
 // unimplemented.cpp spell it with the same macro).
@@ -47,12 +39,10 @@
 #define WEXLA_PROTOTYPE_NI_LAST64(name, argc) int64_t name(WEXLA_RECORD_LAST_##argc TWexlaError* pError)
 // The record comes first; the other two arguments are not read.
 #define WEXLA_PROTOTYPE_NI_FIRST(name, argc) int name(TWexlaError* pError, uint32_t, uint32_t)
-#define WEXLA_PROTOTYPE_PENDING(name, argc) int name(WEXLA_PENDING_ARGS_##argc)
 
 #define WEXLA_DECLARE_NI_LAST(name, argc) WEXLA_API WEXLA_PROTOTYPE_NI_LAST(name, argc);
 #define WEXLA_DECLARE_NI_LAST64(name, argc) WEXLA_API WEXLA_PROTOTYPE_NI_LAST64(name, argc);
 #define WEXLA_DECLARE_NI_FIRST(name, argc) WEXLA_API WEXLA_PROTOTYPE_NI_FIRST(name, argc);
-#define WEXLA_DECLARE_PENDING(name, argc) WEXLA_API WEXLA_PROTOTYPE_PENDING(name, argc);
 #define WEXLA_DECLARE_IMPL(name, argc) // declared by its family's header
 #define WEXLA_DECLARE_EXPORT(name, argc, family, kind) WEXLA_DECLARE_##kind(name, argc)
 

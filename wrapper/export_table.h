@@ -1,5 +1,5 @@
 // Every function wexla.dll exports, in one table: the module-definition file,
-// the export tests, the placeholder and "Wrapper not implemented" definitions
+// the export tests, the "Wrapper not implemented" definitions
 // and the compatibility table all come from it.
 //
 //   X(name, argc, family, kind)
@@ -7,7 +7,6 @@
 //   family  frame, startup, stdio, mount, find, apps, tickets, minidump,
 //           interface, unimplemented
 //   kind    IMPL       defined by its family's source file
-//           PENDING    a placeholder answering 0 until its family is built
 //           NI_LAST    "Wrapper not implemented", record last, 32-bit result 0
 //           NI_LAST64  the same with a 64-bit result 0
 //           NI_FIRST   the same with the record first of three arguments

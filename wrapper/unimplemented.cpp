@@ -2,7 +2,6 @@
 // writes "Wrapper not implemented" into the caller's record (directly, without
 // clearing it first; a game that passes no record gets no write), names itself
 // on the debugger stream and returns 0.
-// Entry points whose family is not built yet get a placeholder answering 0.
 #include "wrapper/export_declarations.h"
 
 #include "core/platform.h"
@@ -47,9 +46,6 @@ int ReportNotImplemented(TWexlaError* pError, const char* pszName)
         static_assert(argc == 3, "record-first entry points take three");    \
         return ReportNotImplemented(pError, #name);                          \
     }
-// Placeholder until the family's own definition replaces it.
-#define WEXLA_DEFINE_PENDING(name, argc) \
-    WEXLA_API WEXLA_PROTOTYPE_PENDING(name, argc) { return 0; }
 #define WEXLA_DEFINE_IMPL(name, argc)
 
 #define WEXLA_DEFINE_EXPORT(name, argc, family, kind) WEXLA_DEFINE_##kind(name, argc)

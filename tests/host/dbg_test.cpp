@@ -337,3 +337,51 @@ TEST(MinidumpState, WritingFlagsFollowTheLockAndMisuseIsReportedOnce)
               "minidump lock.\n",
               capture.Entries()[0].text);
 }
+
+TEST(ReportAssertion, EveryFatalAssertionEndsTheProcessWhateverTheOutputAnswered)
+{
+    struct Case
+    {
+        const char* pszName;
+        void (*pfnRun)();
+        const char* pszOutputPart;
+    };
+    const Case cases[] = {
+        // Too long for the output buffer: the output step answers 2 and
+        // prints nothing, yet the process ends.
+        {"over-long message",
+         [] {
+             const std::string message = "Fatal Assertion Failed: " + std::string(SPEW_BUFFER_SIZE, 'x');
+             ReportAssertion(message.c_str(), true, "long.cpp", 8, 0);
+         },
+         "long.cpp (8) : Fatal assert failed: long.cpp, line 8.  Application exiting.\n"},
+        {"output answers continue",
+         [] {
+             SpewOutputFunc([](SpewType_t, const char* psz) {
+                 printf("%s", psz);
+                 return SPEW_CONTINUE;
+             });
+             ReportAssertion("Fatal Assertion Failed: c", true, "cont.cpp", 9, 0);
+         },
+         "cont.cpp (9) : Fatal Assertion Failed: c\n"},
+        {"nested in an output function",
+         [] {
+             SpewOutputFunc([](SpewType_t, const char*) {
+                 ReportAssertion("Fatal Assertion Failed: inner", true, "inner.cpp", 2, 0);
+                 return SPEW_CONTINUE;
+             });
+             ReportAssertion("Assertion Failed: outer", false, "outer.cpp", 1, 0);
+         },
+         ""},
+    };
+    for (const Case& c : cases)
+    {
+        auto r = RunInChild([&] {
+            c.pfnRun();
+            printf("not reached");
+        });
+        EXPECT_EQ(1, r.nExitCode) << c.pszName;
+        EXPECT_NE(std::string::npos, r.out.find(c.pszOutputPart)) << c.pszName << ": " << r.out;
+        EXPECT_EQ(std::string::npos, r.out.find("not reached")) << c.pszName;
+    }
+}

@@ -1,6 +1,7 @@
 // The key name pool: case-insensitive symbols, limits, pages, the
 // expression symbol table and concurrent use.
 #include "util/keyvaluessystem.h"
+#include "core/dbg.h"
 #include "tests/host/test_support.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <set>
@@ -132,25 +134,46 @@ int FillPool(CKeyValuesSystem& pool)
 
 TEST(KeyValuesSystem, WarnsPastHalfAndRefusesWhenFullWithoutOverrunningThePageTable)
 {
-    auto pool = NewPool();
-    SpewCapture spew;
-    const int nPooled = FillPool(*pool);
-    // 32 names of 1,023 bytes per page, in all 512 pages.
-    EXPECT_EQ(32 * 512, nPooled);
-    EXPECT_LT(pool->BytesUsed(), CKeyValuesSystem::kPoolSize);
-
-    const auto messages = spew.AssertionMessages();
-    ASSERT_FALSE(messages.empty());
+    // The refusal is a fatal assertion, which ends the process whatever the
+    // output function answers: the pool is filled in a child whose output
+    // function prints each assertion message and, at the fatal one, the
+    // pool's state and whether an early name is still readable.
+    static CKeyValuesSystem* s_pPool = nullptr;
+    static HKeySymbol s_nEarly = 0;
+    const auto result = RunInChild([] {
+        s_pPool = new CKeyValuesSystem();
+        s_nEarly = s_pPool->SymbolForName(NameOfLength(-7, 1022).c_str(), true);
+        SpewOutputFunc([](SpewType_t eType, const char* pszText) {
+            const char* pszMessage = eType == SPEW_ASSERT ? strstr(pszText, ") : ") : nullptr;
+            if (pszMessage && strstr(pszMessage, "Assertion Failed"))
+            {
+                printf("%s", pszMessage + 4);
+                if (strstr(pszMessage, "Fatal"))
+                    printf("used %u early %s\n", s_pPool->BytesUsed(),
+                           NameOfLength(-7, 1022) == s_pPool->NameForSymbol(s_nEarly) ? "ok" : "lost");
+            }
+            return SPEW_CONTINUE;
+        });
+        FillPool(*s_pPool);
+    });
+    EXPECT_EQ(1, result.nExitCode);
+    std::vector<std::string> lines;
+    for (size_t nStart = 0; nStart < result.out.size();)
+    {
+        const size_t nEnd = result.out.find('\n', nStart);
+        lines.push_back(result.out.substr(nStart, nEnd - nStart));
+        nStart = nEnd == std::string::npos ? result.out.size() : nEnd + 1;
+    }
+    ASSERT_EQ(255u + 2u, lines.size()) << "one per new page, then the fatal one";
     // Page 256 is the first started with more than 8 MiB in use.
     EXPECT_EQ("Assertion Failed: CKeyValuesSystem::AddStringToPool: running out of memory "
               "(8355872 bytes left)",
-              messages.front());
-    EXPECT_EQ(255u + 1u, messages.size()) << "one per new page, then the fatal one";
-    EXPECT_EQ("Fatal Assertion Failed: CKeyValuesSystem::AddStringToPool: out of memory",
-              messages.back());
-    // Names pooled before stay valid.
-    EXPECT_EQ(NameOfLength(7, 1022), pool->NameForSymbol(pool->SymbolForName(
-                                         NameOfLength(7, 1022).c_str(), false)));
+              lines.front());
+    EXPECT_EQ("Fatal Assertion Failed: CKeyValuesSystem::AddStringToPool: out of memory", lines[255]);
+    // 32 names of 1,023 bytes per page, in all 512 pages, below the limit.
+    const uint32_t nUsed = (CKeyValuesSystem::kMaxPages - 1) * CKeyValuesSystem::kPageSize + 32 * 1023;
+    EXPECT_LT(nUsed, CKeyValuesSystem::kPoolSize);
+    EXPECT_EQ("used " + std::to_string(nUsed) + " early ok", lines[256]);
 }
 
 TEST(KeyValuesSystem, AFullPoolEndsTheProcess)

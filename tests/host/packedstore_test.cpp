@@ -2,13 +2,16 @@
 #include "qarlib/crc32.h"
 #include "qarlib/lookuppath.h"
 #include "qarlib/packedstore.h"
+#include "qarlib/qarformat.h"
 #include "tests/host/qar_fixture.h"
 #include "tests/host/test_support.h"
+#include "util/strtools.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 using namespace qartest;
 
@@ -157,6 +160,73 @@ TEST(PackedStore, SplitLookupPathBuildsTheThreeKeys)
         EXPECT_STREQ(keys.szDirectory, c.pszDirectory);
         EXPECT_STREQ(keys.szBase, c.pszBase);
         EXPECT_STREQ(keys.szExtension, c.pszExtension);
+    }
+}
+
+namespace
+{
+// The key rules spelled out with the path tools, step by step.
+bool SplitWithPathTools(const char* pszPath, QarLookupKeys* pKeys)
+{
+    const char* pszLast = V_LastComponent(pszPath);
+    if (static_cast<size_t>(pszLast - pszPath) >= QAR_KEY_SIZE || strlen(pszLast) >= QAR_KEY_SIZE)
+        return false;
+    V_CopyDirectory(pszPath, pKeys->szDirectory, QAR_KEY_SIZE);
+    if (!pKeys->szDirectory[0])
+        V_CopyBounded(pKeys->szDirectory, " ", QAR_KEY_SIZE);
+    V_CopyBounded(pKeys->szBase, pszLast, QAR_KEY_SIZE);
+    if (char* pDot = strrchr(pKeys->szBase, '.'))
+    {
+        *pDot = '\0';
+        V_CopyExtension(pszPath, pKeys->szExtension, QAR_KEY_SIZE);
+    }
+    else
+    {
+        V_CopyBounded(pKeys->szExtension, " ", QAR_KEY_SIZE);
+    }
+    V_SetSeparators(pKeys->szDirectory, '/');
+    V_LowerAscii(pKeys->szDirectory);
+    for (char* pOccurrence; pKeys->szDirectory[0] && (pOccurrence = strstr(pKeys->szDirectory + 1, "/../"));)
+    {
+        char* pTarget = pOccurrence - 1;
+        while (pTarget > pKeys->szDirectory && *pTarget != '/')
+            --pTarget;
+        memmove(pTarget, pOccurrence + 3, strlen(pOccurrence + 3) + 1);
+    }
+    const size_t nLen = strlen(pKeys->szDirectory);
+    if (nLen > 0 && V_IsSeparator(pKeys->szDirectory[nLen - 1]))
+        pKeys->szDirectory[nLen - 1] = '\0';
+    V_LowerAscii(pKeys->szBase);
+    V_LowerAscii(pKeys->szExtension);
+    return true;
+}
+} // namespace
+
+TEST(PackedStore, SplitLookupPathAgreesWithThePathTools)
+{
+    // Short paths over an alphabet of separators, dots and letters of both
+    // cases, and long ones around the key size.
+    static const char kAlphabet[] = "aZ./\\.";
+    std::mt19937 rng(3);
+    for (int i = 0; i < 200000; ++i)
+    {
+        std::string path;
+        const size_t nLen = i % 100 == 0 ? 250 + rng() % 20 : rng() % 14;
+        for (size_t n = 0; n < nLen; ++n)
+            path += kAlphabet[rng() % (sizeof(kAlphabet) - 1)];
+        if (i % 100 == 50)
+            path = std::string(rng() % 2 ? "D/" : "") + std::string(255 + rng() % 8, 'x') + (rng() % 2 ? "/" : ".E");
+        QarLookupKeys expected, got;
+        const bool bExpected = SplitWithPathTools(path.c_str(), &expected);
+        ASSERT_EQ(SplitLookupPath(path.c_str(), &got), bExpected) << path;
+        if (!bExpected)
+            continue;
+        ASSERT_STREQ(got.szDirectory, expected.szDirectory) << path;
+        ASSERT_STREQ(got.szBase, expected.szBase) << path;
+        ASSERT_STREQ(got.szExtension, expected.szExtension) << path;
+        ASSERT_EQ(got.nDirectoryLength, static_cast<int>(strlen(got.szDirectory))) << path;
+        ASSERT_EQ(got.nBaseLength, static_cast<int>(strlen(got.szBase))) << path;
+        ASSERT_EQ(got.nExtensionLength, static_cast<int>(strlen(got.szExtension))) << path;
     }
 }
 
@@ -373,6 +443,22 @@ TEST(PackedStore, HandwrittenTreesFollowTheEntryRules)
          "d/f.txt", 1, "2"},
         {"top directory and no extension", OneFileTree(" ", " ", "readme", Entry(0, "", {{0, 5, 2}})), "readme",
          2, "56"},
+        {"first of two equal names in one directory list wins",
+         Str("txt") + Str("d") + Str("f") + Entry(0, "", {{0, 3, 1}}) + Str("f") + Entry(0, "", {{0, 4, 1}}) +
+             std::string(3, '\0'),
+         "d/f.txt", 1, "3"},
+        {"later duplicate directory under one extension wins",
+         Str("txt") + Str("d") + Str("f") + Entry(0, "", {{0, 5, 1}}) + Str("") + Str("d") + Str("f") +
+             Entry(0, "", {{0, 6, 1}}) + std::string(3, '\0'),
+         "d/f.txt", 1, "6"},
+        {"a name only under the earlier of two equal directories is not found",
+         Str("txt") + Str("d") + Str("g") + Entry(0, "", {{0, 7, 1}}) + Str("") + Str("d") + Str("f") +
+             Entry(0, "", {{0, 6, 1}}) + std::string(3, '\0'),
+         "d/g.txt", -1, ""},
+        {"equal names in two directories",
+         Str("txt") + Str("d") + Str("f") + Entry(0, "", {{0, 8, 1}}) + Str("") + Str("e") + Str("f") +
+             Entry(0, "", {{0, 9, 1}}) + std::string(3, '\0'),
+         "e/f.txt", 1, "9"},
     };
     for (const Case& c : cases)
     {
@@ -391,6 +477,105 @@ TEST(PackedStore, HandwrittenTreesFollowTheEntryRules)
         ASSERT_TRUE(h.IsValid());
         EXPECT_EQ(h.nSize, c.nSize);
         EXPECT_EQ(ReadAll(store, c.pszPath), c.content);
+    }
+}
+
+namespace
+{
+// The lookup rule read off the tree walk: the last extension node equal to
+// the extension key, the last directory node under it equal to the directory
+// key, and the first name in that directory's list equal to the base key.
+class CReferenceLookup final : public IQarTreeVisitor
+{
+public:
+    void OnExtension(const char* pszExtension) override { m_extensions.push_back({pszExtension, {}}); }
+    void OnDirectory(const char*, const char* pszDirectory) override
+    {
+        m_extensions.back().directories.push_back({pszDirectory, {}});
+    }
+    void OnFile(const char*, const char*, const char* pszName, const QarEntry& entry) override
+    {
+        m_extensions.back().directories.back().files.push_back({pszName, entry.nOffset});
+    }
+    // The first part's offset of the file found, or -1.
+    int64_t Find(const char* pszExtension, const char* pszDirectory, const char* pszName) const
+    {
+        for (auto ext = m_extensions.rbegin(); ext != m_extensions.rend(); ++ext)
+        {
+            if (ext->name != pszExtension)
+                continue;
+            for (auto dir = ext->directories.rbegin(); dir != ext->directories.rend(); ++dir)
+            {
+                if (dir->name != pszDirectory)
+                    continue;
+                for (const auto& file : dir->files)
+                    if (file.first == pszName)
+                        return file.second;
+                return -1;
+            }
+            return -1;
+        }
+        return -1;
+    }
+
+private:
+    struct Directory
+    {
+        std::string name;
+        std::vector<std::pair<std::string, uint32_t>> files;
+    };
+    struct Extension
+    {
+        std::string name;
+        std::vector<Directory> directories;
+    };
+    std::vector<Extension> m_extensions;
+};
+} // namespace
+
+TEST(PackedStore, LookupAgreesWithTheTreeOrderRuleOnTreesWithRepeatedStrings)
+{
+    // Random trees over few strings, so that extensions, directories and
+    // names repeat; every file's offset is its own number.
+    static const char* const kExtensions[] = {"txt", "bin", " "};
+    static const char* const kDirectories[] = {"d", "e", "d/x", " "};
+    static const char* const kNames[] = {"a", "b", "c"};
+    std::mt19937 rng(11);
+    for (int nTree = 0; nTree < 300; ++nTree)
+    {
+        std::string tree;
+        uint32_t nOffset = 0;
+        for (int e = static_cast<int>(rng() % 5); e > 0; --e)
+        {
+            tree += Str(kExtensions[rng() % 3]);
+            for (int d = static_cast<int>(rng() % 4); d > 0; --d)
+            {
+                tree += Str(kDirectories[rng() % 4]);
+                for (int f = static_cast<int>(rng() % 4); f > 0; --f)
+                    tree += Str(kNames[rng() % 3]) + Entry(0, "", {{0, nOffset++, 0}});
+                tree += Str("");
+            }
+            tree += Str("");
+        }
+        tree += Str("");
+        SCOPED_TRACE(nTree);
+        TempDir dir;
+        WriteFileBytes(dir.Path("p_dir.qar"), tree);
+        CPackedStore store(dir.Path("p").c_str(), nullptr);
+        CReferenceLookup reference;
+        QarWalkTree(tree.data(), static_cast<int32_t>(tree.size()), reference);
+        for (const char* pszExtension : kExtensions)
+            for (const char* pszDirectory : kDirectories)
+                for (const char* pszName : kNames)
+                {
+                    std::string path = pszDirectory[0] == ' ' ? "" : std::string(pszDirectory) + "/";
+                    path += pszName;
+                    if (pszExtension[0] != ' ')
+                        path += std::string(".") + pszExtension;
+                    const int64_t nExpected = reference.Find(pszExtension, pszDirectory, pszName);
+                    const CPackedFileHandle h = store.OpenFile(path.c_str());
+                    ASSERT_EQ(h.IsValid() ? static_cast<int64_t>(h.nOffset) : -1, nExpected) << path;
+                }
     }
 }
 

@@ -10,7 +10,6 @@ namespace wintest
 enum class ExportKind
 {
     IMPL,
-    PENDING,
     NI_LAST,
     NI_LAST64,
     NI_FIRST,

@@ -3,7 +3,6 @@
 // declarations of the four interfaces: a method found at the wrong position,
 // or removing the wrong number of argument bytes, fails here as it would in a
 // game.
-#include "tests/win/export_rows.h"
 #include "tests/win/msvc_abi_caller.h"
 #include "tests/win/win_test_support.h"
 
@@ -101,24 +100,6 @@ uintptr_t Word(const void* p)
 {
     return reinterpret_cast<uintptr_t>(p);
 }
-
-// The export table's kind for an entry point: the tests of a family's own
-// behaviour wait until the family is built.
-ExportKind KindOf(const char* pszEntryPoint)
-{
-    for (const ExportRow& row : kExportRows)
-        if (strcmp(row.pszName, pszEntryPoint) == 0)
-            return row.eKind;
-    ADD_FAILURE() << pszEntryPoint << " is not in the export table";
-    return ExportKind::PENDING;
-}
-
-#define SKIP_UNTIL_BUILT(entry)                                                                   \
-    do                                                                                            \
-    {                                                                                             \
-        if (KindOf(entry) == ExportKind::PENDING)                                                 \
-            GTEST_SKIP() << entry << " is still a placeholder (PENDING in wrapper/export_table.h)"; \
-    } while (0)
 
 // One call through the object of the version, as an MSVC-built game makes it.
 // Every call must leave the stack pointer where it was (measured in 32-bit
@@ -322,7 +303,6 @@ INSTANTIATE_TEST_SUITE_P(Methods, LogOnlyThroughObject, ::testing::ValuesIn(kLog
 
 TEST(InterfaceObjects, ServerCountIsAnsweredOnlyByTheEntryPoint)
 {
-    SKIP_UNTIL_BUILT("WexlaFindServersNumServers");
     auto pfn = Export<int(__cdecl*)(uint32_t)>("WexlaFindServersNumServers");
     ASSERT_NE(nullptr, pfn);
     EXPECT_EQ(3, pfn(4));
@@ -397,7 +377,6 @@ TEST(InterfaceObjects, AnObjectObtainedBeforeStartupReachesStartup)
 
 TEST(InterfaceObjects, FileCallsForward)
 {
-    SKIP_UNTIL_BUILT("WexlaOpenFileEx");
     const std::string content = "twelve bytes";
     TempFile file(content);
     const char* pszMissing = "no_such_dir_for_interface_tests/missing.txt";
@@ -437,7 +416,6 @@ TEST(InterfaceObjects, FileCallsForward)
 
 TEST(InterfaceObjects, StartupFamilyCallsForward)
 {
-    SKIP_UNTIL_BUILT("WexlaGetVersion");
     for (int nVersion = 3; nVersion <= 6; ++nVersion)
     {
         char szVersion[16];
@@ -450,7 +428,6 @@ TEST(InterfaceObjects, StartupFamilyCallsForward)
 
 TEST(InterfaceObjects, ApplicationCallsForward)
 {
-    SKIP_UNTIL_BUILT("WexlaGetAppIds");
     for (int nVersion = 3; nVersion <= 6; ++nVersion)
     {
         uint32_t ids[21];
@@ -469,7 +446,6 @@ TEST(InterfaceObjects, ApplicationCallsForward)
 
 TEST(InterfaceObjects, TicketCallsForward)
 {
-    SKIP_UNTIL_BUILT("WexlaGetEncryptedUserIDTicket");
     for (int nVersion = 3; nVersion <= 6; ++nVersion)
     {
         unsigned char ticket[40];

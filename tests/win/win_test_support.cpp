@@ -151,7 +151,7 @@ bool RunChildScenarioFromCommandLine(int argc, char** argv)
     return true;
 }
 
-ChildResult RunChildScenario(const char* pszName)
+ChildResult RunChildScenario(const char* pszName, const char* pszExePath)
 {
     ChildResult result{0xFFFFFFFF, ""};
     SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
@@ -162,6 +162,8 @@ ChildResult RunChildScenario(const char* pszName)
 
     char szExe[MAX_PATH];
     GetModuleFileNameA(nullptr, szExe, MAX_PATH);
+    if (pszExePath)
+        lstrcpynA(szExe, pszExePath, MAX_PATH);
     std::string commandLine = std::string("\"") + szExe + "\" --child " + pszName;
 
     STARTUPINFOA si = {};

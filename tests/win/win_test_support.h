@@ -80,13 +80,14 @@ struct ChildScenarioRegistration
 };
 
 // Runs the named scenario in a child process with standard output captured
-// (CR LF turned into LF).
+// (CR LF turned into LF). pszExePath names a copy of the test program to run
+// instead of this one.
 struct ChildResult
 {
     DWORD nExitCode;
     std::string out;
 };
-ChildResult RunChildScenario(const char* pszName);
+ChildResult RunChildScenario(const char* pszName, const char* pszExePath = nullptr);
 
 // Called by main: runs the scenario named on the command line, if any, and
 // returns true when it did (the process then exits with 0: the scenario did
