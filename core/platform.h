@@ -32,10 +32,6 @@ const char* Plat_GetCommandLine();
 // True when the environment variable exists (even when empty).
 bool Plat_HasEnvironmentVariable(const char* pszName);
 
-// Copies the environment variable's value; false when it is not set or its
-// value (with the terminator) does not fit.
-bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize);
-
 // Reads an environment variable as GetEnvironmentVariableA does: the
 // characters stored (terminator excluded) when the value fits in nOutSize
 // bytes, else the size needed including the terminator (nothing stored), or

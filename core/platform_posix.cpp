@@ -117,15 +117,6 @@ void Plat_SetStdoutBinary()
 {
 }
 
-bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize)
-{
-    const char* pszValue = getenv(pszName);
-    if (!pszValue || !pszOut || strlen(pszValue) >= nOutSize)
-        return false;
-    memcpy(pszOut, pszValue, strlen(pszValue) + 1);
-    return true;
-}
-
 uint32_t Plat_ReadEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize)
 {
     const char* pszValue = getenv(pszName);

@@ -57,23 +57,6 @@ bool Plat_HasEnvironmentVariable(const char* pszName)
     return n != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
 }
 
-bool Plat_GetEnvironmentVariable(const char* pszName, char* pszOut, size_t nOutSize)
-{
-    if (!pszOut || nOutSize == 0)
-        return false;
-    SetLastError(ERROR_SUCCESS);
-    DWORD n = GetEnvironmentVariableA(pszName, pszOut, static_cast<DWORD>(nOutSize));
-    if (n == 0)
-    {
-        // An empty value answers 0 too, without an error.
-        if (GetLastError() == ERROR_ENVVAR_NOT_FOUND)
-            return false;
-        pszOut[0] = '\0';
-        return true;
-    }
-    return n < nOutSize; // otherwise n is the size it needs
-}
-
 uint32_t Plat_ReadEnvironmentVariable(const char* pszName, char* pszOut, uint32_t nOutSize)
 {
     char cUnused;

@@ -39,7 +39,8 @@ void TraceLog_Write(const char* pszText)
     if (!state.bDecided)
     {
         char szPath[1024];
-        state.Open(Plat_GetEnvironmentVariable("WEXLA_LOG_FILE", szPath, sizeof(szPath)) ? szPath : nullptr);
+        const uint32_t n = Plat_ReadEnvironmentVariable("WEXLA_LOG_FILE", szPath, sizeof(szPath));
+        state.Open(n > 0 && n < sizeof(szPath) ? szPath : nullptr);
     }
     if (!state.pFile || !pszText)
         return;

@@ -23,7 +23,9 @@ uint32_t ParseAppIdText(const char* pszText)
 uint32_t ReadAppIdFromEnvironment()
 {
     char szValue[256];
-    if (!Plat_GetEnvironmentVariable("WexlaGameId", szValue, sizeof(szValue)) || szValue[0] == '\0')
+    // Unset, empty, or too long for the buffer: no id.
+    const uint32_t n = Plat_ReadEnvironmentVariable("WexlaGameId", szValue, sizeof(szValue));
+    if (n == 0 || n >= sizeof(szValue))
         return 0;
     return ParseAppIdText(szValue);
 }
